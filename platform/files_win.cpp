@@ -1,0 +1,67 @@
+#include "platform/files.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace platform {
+
+bool fileExists(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    OFSTRUCT info;
+    HFILE opened = OpenFile(path.c_str(), &info, OF_READ);
+    if (opened == HFILE_ERROR) return std::nullopt;
+    HANDLE file = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(opened));
+    const DWORD size = GetFileSize(file, nullptr);
+    std::string content;
+    if (size != INVALID_FILE_SIZE && size > 0) {
+        content.resize(size);
+        DWORD read = 0;
+        if (ReadFile(file, &content[0], size, &read, nullptr)) {
+            content.resize(read);
+        } else {
+            content.clear();
+        }
+    }
+    CloseHandle(file);
+    return content;
+}
+
+bool writeFile(const std::string& text, const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const DWORD length = static_cast<DWORD>(std::strlen(text.c_str()));
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, text.data(), length, &written, nullptr);
+    CloseHandle(file);
+    return ok && written == length;
+}
+
+bool createDirectory(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::string& suffix) {
+    std::vector<DirectoryEntry> entries;
+    std::string pattern = folder;
+    if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+    pattern += "*" + suffix;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return entries;
+    do {
+        entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return entries;
+}
+
+}  // namespace platform

@@ -1,0 +1,14 @@
+#include <gtest/gtest.h>
+
+#include "mime/contains_no_case.h"
+#include "template/html_escape.h"
+
+TEST(SharedHelpers, ContainsNoCaseFindsWordsInAnyCase) {
+    EXPECT_EQ(containsNoCase("Mail!!!DRAFT", "!!!Draft"), 4u);
+    EXPECT_EQ(containsNoCase("Inbox", "!!!Draft"), std::string::npos);
+    EXPECT_EQ(containsNoCase("abc", ""), 0u);
+}
+
+TEST(SharedHelpers, HtmlEscapeAnglesTouchesOnlyAngles) {
+    EXPECT_EQ(htmlEscapeAngles("a<b>&\"c"), "a&lt;b&gt;&\"c");
+}

@@ -1,0 +1,251 @@
+#include "tools/hostsim/host_functions.h"
+
+#include <algorithm>
+#include <cstring>
+#include <strings.h>
+
+#include "platform/files.h"
+#include "tools/hostsim/converters.h"
+#include "tools/hostsim/sim_host.h"
+
+using hostsim::simHost;
+
+namespace {
+
+void record(const char* name) { simHost().calls.emplace_back(name); }
+
+// Copies text into a caller's buffer of `size` bytes, cut and NUL-terminated.
+int copyToBuffer(const std::string& text, char* buffer, int size) {
+    if (!buffer || size <= 0) return 0;
+    const std::size_t length = std::min(text.size(), static_cast<std::size_t>(size - 1));
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+    return static_cast<int>(length);
+}
+
+char* hostBlock(const std::string& text) {
+    char* block = static_cast<char*>(simHost().allocate(text.size() + 1));
+    if (block) std::memcpy(block, text.c_str(), text.size() + 1);
+    return block;
+}
+
+int convertFile(const char* outputPath, const char* inputPath, std::string (*decode)(const std::string&)) {
+    const auto input = platform::readFile(inputPath ? inputPath : "");
+    if (!input) return 0;
+    std::string decoded = decode(*input);
+    // The host writes binary output whole, NULs included.
+    std::FILE* file = std::fopen(outputPath, "wb");
+    if (!file) return 0;
+    const bool ok = std::fwrite(decoded.data(), 1, decoded.size(), file) == decoded.size();
+    return std::fclose(file) == 0 && ok ? 1 : 0;
+}
+
+const char* convertToLocal(const char* slot, const char* text, const std::string& from) {
+    const std::string input = text ? text : "";
+    const auto converted = hostsim::convertCharset(input, from, simHost().localCodePage);
+    return simHost().keep(slot, converted ? *converted : input);
+}
+
+}  // namespace
+
+extern "C" {
+
+const char* BKA_CALL BKA_GetVersion() {
+    record("BKA_GetVersion");
+    return simHost().keep("version", simHost().version);
+}
+
+void BKA_CALL BKA_GetWindowHandles(HostWindow* mainWindow, HostWindow* treeView, HostWindow* listView,
+                                   HostWindow* messageView) {
+    record("BKA_GetWindowHandles");
+    HostWindow* outputs[] = {mainWindow, treeView, listView, messageView};
+    for (int i = 0; i < 4; ++i) {
+        if (outputs[i]) *outputs[i] = simHost().windowHandles[i];
+    }
+}
+
+int BKA_CALL BKA_RegisterCommand(const char* name, int menuKind, HostCommandCallback callback) {
+    record("BKA_RegisterCommand");
+    hostsim::RegisteredCommand command{name ? name : "", menuKind, callback, simHost().nextCommandId++};
+    simHost().commands.push_back(command);
+    return command.id;
+}
+
+const char* BKA_CALL BKA_GetDataFolder() {
+    record("BKA_GetDataFolder");
+    return simHost().keep("dataFolder", simHost().dataFolder);
+}
+
+const char* BKA_CALL BKA_GetTempFolder() {
+    record("BKA_GetTempFolder");
+    return simHost().keep("tempFolder", simHost().tempFolder);
+}
+
+const char* BKA_CALL BKA_GetTempFileName(const char* extension) {
+    record("BKA_GetTempFileName");
+    static unsigned counter = 0;
+    const std::string suffix = extension ? extension : "";
+    std::string path;
+    do {
+        char name[32];
+        std::snprintf(name, sizeof name, "tv%05X.", ++counter & 0xFFFFF);
+        path = simHost().tempFolder + name + suffix;
+    } while (platform::fileExists(path) || !platform::listDirectory(path, "").empty());
+    return simHost().keep("tempFileName", path);
+}
+
+const char* BKA_CALL BKA_GetCurrentMailBox() {
+    record("BKA_GetCurrentMailBox");
+    return simHost().keep("currentMailBox", simHost().currentMailBox);
+}
+
+const char* BKA_CALL BKA_GetCurrentFolder() {
+    record("BKA_GetCurrentFolder");
+    return simHost().keep("currentFolder", simHost().currentFolder);
+}
+
+const char* BKA_CALL BKA_GetCurrentMail() {
+    record("BKA_GetCurrentMail");
+    return simHost().keep("currentMail", simHost().message.id);
+}
+
+HostWindow BKA_CALL BKA_ComposeMail(const char* /*to*/) {
+    record("BKA_ComposeMail");
+    if (!simHost().composeMailHandler) return nullptr;
+    HostWindow window = simHost().composeMailHandler();
+    if (window) simHost().compositions[window];
+    return window;
+}
+
+int BKA_CALL BKA_GetCharSet(const char* /*mailId*/, char* buffer, int size) {
+    record("BKA_GetCharSet");
+    return copyToBuffer(simHost().message.charset, buffer, size);
+}
+
+char* BKA_CALL BKA_GetSource(const char* /*mailId*/) {
+    record("BKA_GetSource");
+    return hostBlock(simHost().message.rawSource);
+}
+
+const char* BKA_CALL BKA_GetText(char* mimeType, int size) {
+    record("BKA_GetText");
+    copyToBuffer(simHost().message.bodyMimeType, mimeType, size);
+    return simHost().keep("bodyText", simHost().message.bodyText);
+}
+
+int BKA_CALL BKA_GetSpecifiedHeader(const char* name, char* buffer, int size) {
+    record("BKA_GetSpecifiedHeader");
+    for (const auto& header : simHost().message.headers) {
+        if (name && strcasecmp(header.first.c_str(), name) == 0) return copyToBuffer(header.second, buffer, size);
+    }
+    // An absent header leaves the buffer as it was, as a real host may.
+    return 0;
+}
+
+char* BKA_CALL BKA_CompGetSource(HostWindow window) {
+    record("BKA_CompGetSource");
+    return hostBlock(simHost().compositions[window].source);
+}
+
+void BKA_CALL BKA_CompSetSource(HostWindow window, const char* source) {
+    record("BKA_CompSetSource");
+    simHost().compositions[window].source = source ? source : "";
+}
+
+int BKA_CALL BKA_CompGetSpecifiedHeader(HostWindow window, const char* name, char* buffer, int size) {
+    record("BKA_CompGetSpecifiedHeader");
+    if (name && strcasecmp(name, "Subject") == 0) {
+        return copyToBuffer(simHost().compositions[window].subject, buffer, size);
+    }
+    return 0;
+}
+
+void BKA_CALL BKA_CompSetText(HostWindow window, int /*flags*/, const char* text) {
+    record("BKA_CompSetText");
+    simHost().compositions[window].bodyText = text ? text : "";
+}
+
+void* BKA_CALL BKA_Alloc(int size) {
+    record("BKA_Alloc");
+    return simHost().allocate(size < 0 ? 0 : static_cast<std::size_t>(size));
+}
+
+void* BKA_CALL BKA_ReAlloc(void* block, int size) {
+    record("BKA_ReAlloc");
+    void* fresh = simHost().allocate(size < 0 ? 0 : static_cast<std::size_t>(size));
+    simHost().release(block);
+    return fresh;
+}
+
+void BKA_CALL BKA_Free(void* block) {
+    record("BKA_Free");
+    simHost().release(block);
+}
+
+const char* BKA_CALL BKA_UTF_8(const char* text, int /*direction*/) {
+    record("BKA_UTF_8");
+    return convertToLocal("utf8", text, "UTF-8");
+}
+
+const char* BKA_CALL BKA_UTF_7(const char* text, int /*direction*/) {
+    record("BKA_UTF_7");
+    return convertToLocal("utf7", text, "UTF-7");
+}
+
+int BKA_CALL BKA_B64Convert(const char* outputPath, const char* inputPath, int /*flags*/) {
+    record("BKA_B64Convert");
+    return convertFile(outputPath, inputPath, &hostsim::decodeBase64);
+}
+
+int BKA_CALL BKA_QPConvert(const char* outputPath, const char* inputPath, int /*flags*/) {
+    record("BKA_QPConvert");
+    return convertFile(outputPath, inputPath, &hostsim::decodeQuotedPrintable);
+}
+
+const char* BKA_CALL BKA_MIMEHeader(const char* text, char* buffer, int size, int /*flags*/) {
+    record("BKA_MIMEHeader");
+    const std::string decoded = hostsim::decodeEncodedWords(text ? text : "", simHost().localCodePage);
+    if (buffer && size > 0) {
+        copyToBuffer(decoded, buffer, size);
+        return buffer;
+    }
+    return simHost().keep("mimeHeader", decoded);
+}
+
+#define TORVANE_UNUSED_HOST_FUNCTION(name) \
+    void BKA_CALL BKA_##name() { record("BKA_" #name); }
+TORVANE_UNUSED_HOST_FUNCTION(Command)
+TORVANE_UNUSED_HOST_FUNCTION(RegisterUICallback)
+TORVANE_UNUSED_HOST_FUNCTION(SetCurrentMailBox)
+TORVANE_UNUSED_HOST_FUNCTION(SetCurrentFolder)
+TORVANE_UNUSED_HOST_FUNCTION(GetFolderDisplayName)
+TORVANE_UNUSED_HOST_FUNCTION(SetMessageText)
+TORVANE_UNUSED_HOST_FUNCTION(SetCurrentMail)
+TORVANE_UNUSED_HOST_FUNCTION(GetNextMail)
+TORVANE_UNUSED_HOST_FUNCTION(SetSel)
+TORVANE_UNUSED_HOST_FUNCTION(AppendMessage)
+TORVANE_UNUSED_HOST_FUNCTION(MoveSelectedMessages)
+TORVANE_UNUSED_HOST_FUNCTION(GetStatus)
+TORVANE_UNUSED_HOST_FUNCTION(SetSource)
+TORVANE_UNUSED_HOST_FUNCTION(GetHeader)
+TORVANE_UNUSED_HOST_FUNCTION(SetText)
+TORVANE_UNUSED_HOST_FUNCTION(SetSpecifiedHeader)
+TORVANE_UNUSED_HOST_FUNCTION(CompGetCharSet)
+TORVANE_UNUSED_HOST_FUNCTION(CompGetHeader)
+TORVANE_UNUSED_HOST_FUNCTION(CompSetSpecifiedHeader)
+TORVANE_UNUSED_HOST_FUNCTION(CompGetText)
+TORVANE_UNUSED_HOST_FUNCTION(CompAttachFile)
+TORVANE_UNUSED_HOST_FUNCTION(ISO_2022_JP)
+TORVANE_UNUSED_HOST_FUNCTION(ISO_2022_KR)
+TORVANE_UNUSED_HOST_FUNCTION(HZ_GB2312)
+TORVANE_UNUSED_HOST_FUNCTION(ISO_8859_2)
+TORVANE_UNUSED_HOST_FUNCTION(EUC_JP)
+TORVANE_UNUSED_HOST_FUNCTION(SerializeRcpts)
+TORVANE_UNUSED_HOST_FUNCTION(Connect)
+TORVANE_UNUSED_HOST_FUNCTION(SetStatus)
+TORVANE_UNUSED_HOST_FUNCTION(NextUnread)
+TORVANE_UNUSED_HOST_FUNCTION(ProcessMail)
+TORVANE_UNUSED_HOST_FUNCTION(GetSize)
+#undef TORVANE_UNUSED_HOST_FUNCTION
+
+}  // extern "C"

@@ -1,0 +1,77 @@
+#include "tools/hostsim/sim_host.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/host_api.h"
+#include "tools/hostsim/host_functions.h"
+
+namespace hostsim {
+
+SimHost& simHost() {
+    static SimHost host;
+    return host;
+}
+
+void* SimHost::allocate(std::size_t size) {
+    void* block = std::calloc(size == 0 ? 1 : size, 1);
+    if (block) blocks_[block] = size;
+    return block;
+}
+
+void SimHost::release(void* block) {
+    if (!block) return;
+    const auto found = blocks_.find(block);
+    if (found == blocks_.end()) {
+        ++invalidFrees_;
+        return;
+    }
+    blocks_.erase(found);
+    std::free(block);
+}
+
+const char* SimHost::keep(const std::string& slot, std::string text) {
+    std::string& kept = kept_[slot];
+    kept = std::move(text);
+    return kept.c_str();
+}
+
+int SimHost::countCalls(const std::string& name) const {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), name));
+}
+
+void SimHost::reset() {
+    for (auto& block : blocks_) std::free(block.first);
+    blocks_.clear();
+    invalidFrees_ = 0;
+    kept_.clear();
+    version = "2.00.07";
+    dataFolder.clear();
+    currentMailBox.clear();
+    tempFolder.clear();
+    currentFolder = "Inbox";
+    message = SimMessage();
+    localCodePage = "UTF-8";
+    compositions.clear();
+    composeMailHandler = nullptr;
+    std::fill(std::begin(windowHandles), std::end(windowHandles), nullptr);
+    calls.clear();
+    commands.clear();
+    nextCommandId = 40001;
+}
+
+SimHost::~SimHost() {
+    for (auto& block : blocks_) std::free(block.first);
+}
+
+void installSimulatedHost() {
+    HostApi& api = hostApi();
+    api = HostApi();
+    api.hostModule = &simHost();
+#define TORVANE_INSTALL_SIM_FUNCTION(name, type) api.BKA_##name = reinterpret_cast<type>(&::BKA_##name);
+    TORVANE_REQUIRED_HOST_FUNCTIONS(TORVANE_INSTALL_SIM_FUNCTION)
+    TORVANE_OPTIONAL_HOST_FUNCTIONS(TORVANE_INSTALL_SIM_FUNCTION)
+#undef TORVANE_INSTALL_SIM_FUNCTION
+}
+
+}  // namespace hostsim

@@ -1,0 +1,90 @@
+// A simulation of the host mail client: the state behind the BKA_ functions
+// of host_functions.h. Tests (native and under wine) and the torvane tool
+// configure it, let the plug-in's code call the host through hostApi(), and
+// read back what was recorded.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/host_types.h"
+
+namespace hostsim {
+
+// The message being answered, as the host hands it out.
+struct SimMessage {
+    std::string id = "1";
+    std::string rawSource;                                  // BKA_GetSource
+    std::string bodyText;                                   // BKA_GetText
+    std::string bodyMimeType = "text/html";                 // BKA_GetText's type buffer
+    std::vector<std::pair<std::string, std::string>> headers;  // BKA_GetSpecifiedHeader (decoded)
+    std::string charset;                                    // BKA_GetCharSet
+};
+
+// One compose window as the host keeps it.
+struct SimComposition {
+    std::string subject;   // BKA_CompGetSpecifiedHeader("Subject")
+    std::string source;    // BKA_CompGetSource / BKA_CompSetSource
+    std::string bodyText;  // BKA_CompSetText
+};
+
+struct RegisteredCommand {
+    std::string name;
+    int menuKind = 0;
+    HostCommandCallback callback = nullptr;
+    int id = 0;
+};
+
+class SimHost {
+public:
+    // Configuration. Folders end in the platform's path separator.
+    std::string version = "2.00.07";
+    std::string dataFolder;
+    std::string currentMailBox;
+    std::string tempFolder;
+    std::string currentFolder = "Inbox";
+    SimMessage message;
+    // The code page that BKA_UTF_8, BKA_UTF_7 and BKA_MIMEHeader convert into.
+    std::string localCodePage = "UTF-8";
+    std::map<HostWindow, SimComposition> compositions;
+    // Answers BKA_ComposeMail; without one no window is opened (null).
+    std::function<HostWindow()> composeMailHandler;
+    HostWindow windowHandles[4] = {nullptr, nullptr, nullptr, nullptr};
+
+    // What the plug-in did.
+    std::vector<std::string> calls;  // "BKA_Name" of every call, in order
+    std::vector<RegisteredCommand> commands;
+    int nextCommandId = 40001;
+
+    // Blocks handed out by BKA_Alloc (and the host functions that return
+    // blocks) and not yet given back; frees of unknown blocks are counted.
+    std::size_t outstandingBlocks() const { return blocks_.size(); }
+    std::size_t invalidFrees() const { return invalidFrees_; }
+    void* allocate(std::size_t size);
+    void release(void* block);
+
+    // Host-owned return texts stay valid until the next call of the same function.
+    const char* keep(const std::string& slot, std::string text);
+
+    int countCalls(const std::string& name) const;
+    void reset();  // back to a freshly started host; outstanding blocks are freed
+
+    ~SimHost();
+
+private:
+    std::map<void*, std::size_t> blocks_;
+    std::size_t invalidFrees_ = 0;
+    std::map<std::string, std::string> kept_;
+};
+
+SimHost& simHost();
+
+// Fills hostApi() with the simulated BKA_ functions (native programs; under
+// wine the plug-in binds them by name from the test host executable).
+void installSimulatedHost();
+
+}  // namespace hostsim
