@@ -1,8 +1,8 @@
 #include "tools/hostsim/host_functions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
-#include <strings.h>
 
 #include "platform/files.h"
 #include "tools/hostsim/converters.h"
@@ -13,6 +13,14 @@ using hostsim::simHost;
 namespace {
 
 void record(const char* name) { simHost().calls.emplace_back(name); }
+
+// Header names compare without regard to case (MinGW has no strcasecmp).
+bool sameNameNoCase(const std::string& a, const char* b) {
+    if (!b || a.size() != std::strlen(b)) return false;
+    return std::equal(a.begin(), a.end(), b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
 
 // Copies text into a caller's buffer of `size` bytes, cut and NUL-terminated.
 int copyToBuffer(const std::string& text, char* buffer, int size) {
@@ -30,7 +38,8 @@ char* hostBlock(const std::string& text) {
 }
 
 int convertFile(const char* outputPath, const char* inputPath, std::string (*decode)(const std::string&)) {
-    const auto input = platform::readFile(inputPath ? inputPath : "");
+    if (!outputPath || !inputPath) return 0;
+    const auto input = platform::readFile(inputPath);
     if (!input) return 0;
     std::string decoded = decode(*input);
     // The host writes binary output whole, NULs included.
@@ -136,7 +145,7 @@ const char* BKA_CALL BKA_GetText(char* mimeType, int size) {
 int BKA_CALL BKA_GetSpecifiedHeader(const char* name, char* buffer, int size) {
     record("BKA_GetSpecifiedHeader");
     for (const auto& header : simHost().message.headers) {
-        if (name && strcasecmp(header.first.c_str(), name) == 0) return copyToBuffer(header.second, buffer, size);
+        if (sameNameNoCase(header.first, name)) return copyToBuffer(header.second, buffer, size);
     }
     // An absent header leaves the buffer as it was, as a real host may.
     return 0;
@@ -154,7 +163,7 @@ void BKA_CALL BKA_CompSetSource(HostWindow window, const char* source) {
 
 int BKA_CALL BKA_CompGetSpecifiedHeader(HostWindow window, const char* name, char* buffer, int size) {
     record("BKA_CompGetSpecifiedHeader");
-    if (name && strcasecmp(name, "Subject") == 0) {
+    if (sameNameNoCase("Subject", name)) {
         return copyToBuffer(simHost().compositions[window].subject, buffer, size);
     }
     return 0;

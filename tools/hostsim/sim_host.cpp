@@ -30,6 +30,11 @@ void SimHost::release(void* block) {
     std::free(block);
 }
 
+std::size_t SimHost::blockSize(const void* block) const {
+    const auto found = blocks_.find(const_cast<void*>(block));
+    return found == blocks_.end() ? 0 : found->second;
+}
+
 const char* SimHost::keep(const std::string& slot, std::string text) {
     std::string& kept = kept_[slot];
     kept = std::move(text);

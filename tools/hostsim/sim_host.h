@@ -64,6 +64,8 @@ public:
     // blocks) and not yet given back; frees of unknown blocks are counted.
     std::size_t outstandingBlocks() const { return blocks_.size(); }
     std::size_t invalidFrees() const { return invalidFrees_; }
+    // The size a block was allocated with; 0 for a block the host never gave.
+    std::size_t blockSize(const void* block) const;
     void* allocate(std::size_t size);
     void release(void* block);
 

@@ -1,0 +1,50 @@
+#include "shell/settings.h"
+
+#include <cctype>
+
+#include "platform/files.h"
+#include "platform/ini.h"
+
+namespace {
+
+constexpr const char* kSection = "Settings";
+constexpr int kLanguageBufferSize = 20;
+constexpr int kSwitchBufferSize = 10;
+
+bool startsWithNoCase(const std::string& text, const std::string& prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool readSwitch(const std::string& key, const std::string& settingsPath) {
+    return isSwitchOn(platform::readProfileString(kSection, key, "FALSE", kSwitchBufferSize, settingsPath));
+}
+
+}  // namespace
+
+std::string readLanguage(const std::string& settingsPath) {
+    return platform::readProfileString(kSection, "Language", "English", kLanguageBufferSize, settingsPath);
+}
+
+InterfaceLanguage languageOf(const std::string& value) {
+    if (startsWithNoCase(value, "SimplifiedChinese")) return InterfaceLanguage::SimplifiedChinese;
+    if (startsWithNoCase(value, "TraditionalChinese")) return InterfaceLanguage::TraditionalChinese;
+    return InterfaceLanguage::English;
+}
+
+bool isSwitchOn(const std::string& value) { return startsWithNoCase(value, "TRUE"); }
+
+SessionFlags readSessionFlags(const std::string& settingsPath) {
+    SessionFlags flags;
+    if (!platform::fileExists(settingsPath)) return flags;
+    flags.convertText = readSwitch("ConvertText", settingsPath);
+    flags.resetCharset = readSwitch("ResetCharset", settingsPath);
+    return flags;
+}
+
+bool readResetCharset(const std::string& settingsPath) { return readSwitch("ResetCharset", settingsPath); }

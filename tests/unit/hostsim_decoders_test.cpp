@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tools/hostsim/converters.h"
+
+using hostsim::decodeBase64;
+using hostsim::decodeQuotedPrintable;
+
+namespace {
+
+std::string allBytes() {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+    return bytes;
+}
+
+const char* const kAllBytesBase64 =
+    "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8gISIjJCUmJygpKissLS4vMDEyMzQ1Njc4OTo7PD0+P0BBQkNERUZHSElKS0xNTk9Q\r\n"
+    "UVJTVFVWV1hZWltcXV5fYGFiY2RlZmdoaWprbG1ub3BxcnN0dXZ3eHl6e3x9fn+AgYKDhIWGh4iJiouMjY6PkJGSk5SVlpeYmZqbnJ2en6Ch\r\n"
+    "oqOkpaanqKmqq6ytrq+wsbKztLW2t7i5uru8vb6/wMHCw8TFxsfIycrLzM3Oz9DR0tPU1dbX2Nna29zd3t/g4eLj5OXm5+jp6uvs7e7v8PHy\r\n"
+    "8/T19vf4+fr7/P3+/w==\r\n";
+
+}  // namespace
+
+TEST(HostsimBase64, DecodesEveryByteAcrossLineBreaks) {
+    EXPECT_EQ(decodeBase64(kAllBytesBase64), allBytes());
+}
+
+TEST(HostsimBase64, PaddingAndPartialQuanta) {
+    EXPECT_EQ(decodeBase64("TWFu"), "Man");
+    EXPECT_EQ(decodeBase64("TWE="), "Ma");
+    EXPECT_EQ(decodeBase64("TQ=="), "M");
+    EXPECT_EQ(decodeBase64("TWE"), "Ma");  // padding left out
+    EXPECT_EQ(decodeBase64(""), "");
+    EXPECT_EQ(decodeBase64("T"), "");  // a lone sextet carries no whole byte
+}
+
+TEST(HostsimBase64, StopsAtPaddingAndSkipsNoise) {
+    EXPECT_EQ(decodeBase64("TWE=TWFu"), "Ma");
+    EXPECT_EQ(decodeBase64(" T W\tF u\n"), "Man");
+    EXPECT_EQ(decodeBase64("TW*F!u"), "Man");
+    const std::string nul = decodeBase64("AAA=");
+    EXPECT_EQ(nul, std::string(2, '\0'));
+}
+
+TEST(HostsimQuotedPrintable, EscapesInBothCasesAndBinaryBytes) {
+    EXPECT_EQ(decodeQuotedPrintable("Caf=E9 cr=e8me"), "Caf\xE9 cr\xE8me");
+    EXPECT_EQ(decodeQuotedPrintable("a=00b=FF"), std::string("a\0b\xFF", 4));
+    EXPECT_EQ(decodeQuotedPrintable("=3D=3d"), "==");
+}
+
+TEST(HostsimQuotedPrintable, SoftBreaksJoinLines) {
+    EXPECT_EQ(decodeQuotedPrintable("long=\r\nline"), "longline");
+    EXPECT_EQ(decodeQuotedPrintable("long=\nline"), "longline");
+    EXPECT_EQ(decodeQuotedPrintable("long= \t\r\nline"), "longline");  // padding after the "="
+    EXPECT_EQ(decodeQuotedPrintable("end="), "end");
+}
+
+TEST(HostsimQuotedPrintable, HardBreaksAndTrailingWhiteSpace) {
+    EXPECT_EQ(decodeQuotedPrintable("one  \r\ntwo\t\nthree "), "one\r\ntwo\nthree");
+    EXPECT_EQ(decodeQuotedPrintable("kept=20\r\n"), "kept \r\n");  // encoded space is data
+    EXPECT_EQ(decodeQuotedPrintable("\r\n\r\n"), "\r\n\r\n");
+}
+
+TEST(HostsimQuotedPrintable, InvalidEscapesStayAsWritten) {
+    EXPECT_EQ(decodeQuotedPrintable("a=ZZb"), "a=ZZb");
+    EXPECT_EQ(decodeQuotedPrintable("a=4"), "a=4");
+    EXPECT_EQ(decodeQuotedPrintable("1+1=2"), "1+1=2");
+    EXPECT_EQ(decodeQuotedPrintable("x==\r\ny"), "x=y");
+}

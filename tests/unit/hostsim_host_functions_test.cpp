@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "platform/host_api.h"
+#include "tools/hostsim/sim_host.h"
+
+namespace {
+
+class HostsimHostFunctions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hostsim::simHost().reset();
+        hostsim::installSimulatedHost();
+        char pattern[] = "/tmp/h2hostXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override {
+        for (const auto& name : created_) std::remove((folder_ + "/" + name).c_str());
+        rmdir(folder_.c_str());
+    }
+
+    std::string file(const std::string& name, const std::string& content) {
+        std::ofstream(folder_ + "/" + name, std::ios::binary) << content;
+        created_.push_back(name);
+        return folder_ + "/" + name;
+    }
+    static std::string read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+
+    std::string folder_;
+    std::vector<std::string> created_;
+};
+
+}  // namespace
+
+TEST_F(HostsimHostFunctions, Base64FileToFileAndInPlace) {
+    const std::string input = file("in.b64", "AAEC\r\n/w==\r\n");
+    const std::string output = file("out.bin", "");
+    EXPECT_NE(hostApi().BKA_B64Convert(output.c_str(), input.c_str(), 0), 0);
+    EXPECT_EQ(read(output), std::string("\x00\x01\x02\xFF", 4));
+    EXPECT_NE(hostApi().BKA_B64Convert(input.c_str(), input.c_str(), 0), 0);
+    EXPECT_EQ(read(input), std::string("\x00\x01\x02\xFF", 4));
+}
+
+TEST_F(HostsimHostFunctions, QuotedPrintableFileToFileAndInPlace) {
+    const std::string input = file("in.qp", "<p>caf=E9 =\r\nau lait</p>\r\n");
+    EXPECT_NE(hostApi().BKA_QPConvert(input.c_str(), input.c_str(), 0), 0);
+    EXPECT_EQ(read(input), "<p>caf\xE9 au lait</p>\r\n");
+}
+
+TEST_F(HostsimHostFunctions, FileConvertersFailWithoutInput) {
+    const std::string output = folder_ + "/never.bin";
+    EXPECT_EQ(hostApi().BKA_B64Convert(output.c_str(), (folder_ + "/missing").c_str(), 0), 0);
+    EXPECT_EQ(hostApi().BKA_QPConvert(nullptr, nullptr, 0), 0);
+    EXPECT_FALSE(std::ifstream(output).good());
+}
+
+TEST_F(HostsimHostFunctions, UtfConvertersAnswerInTheLocalCodePage) {
+    hostsim::simHost().localCodePage = "GBK";
+    EXPECT_STREQ(hostApi().BKA_UTF_8("\xE4\xB8\xAD\xE6\x96\x87", 1), "\xD6\xD0\xCE\xC4");
+    EXPECT_STREQ(hostApi().BKA_UTF_7("+Ti1lhw-", 1), "\xD6\xD0\xCE\xC4");
+    hostsim::simHost().localCodePage = "UTF-8";
+    EXPECT_STREQ(hostApi().BKA_UTF_7("+ZeVnLIqe-", 1), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
+    // Text that is not valid in the source encoding comes back as it was.
+    EXPECT_STREQ(hostApi().BKA_UTF_8("\xFF", 1), "\xFF");
+}
+
+TEST_F(HostsimHostFunctions, MimeHeaderIntoBufferOrHostText) {
+    hostsim::simHost().localCodePage = "UTF-8";
+    char buffer[8];
+    EXPECT_EQ(hostApi().BKA_MIMEHeader("=?GB2312?B?1tDOxA==?=.txt", buffer, sizeof buffer, 0), buffer);
+    EXPECT_STREQ(buffer, "\xE4\xB8\xAD\xE6\x96\x87.");  // cut to the buffer
+    EXPECT_STREQ(hostApi().BKA_MIMEHeader("=?ISO-8859-1?Q?a=E9?=", nullptr, 0, 0), "a\xC3\xA9");
+    EXPECT_EQ(hostsim::simHost().outstandingBlocks(), 0u);
+}
+
+TEST_F(HostsimHostFunctions, HeaderNamesIgnoreCase) {
+    hostsim::simHost().message.headers = {{"From", "a@example.org"}, {"Message-ID", "<1@x>"}};
+    char buffer[64] = "untouched";
+    EXPECT_GT(hostApi().BKA_GetSpecifiedHeader("message-id", buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "<1@x>");
+    std::snprintf(buffer, sizeof buffer, "untouched");
+    hostApi().BKA_GetSpecifiedHeader("Messag", buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "untouched");
+
+    const HostWindow window = reinterpret_cast<HostWindow>(0x10);
+    hostsim::simHost().compositions[window].subject = "Re: hi";
+    EXPECT_GT(hostApi().BKA_CompGetSpecifiedHeader(window, "SUBJECT", buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "Re: hi");
+}

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "shell/settings.h"
+
+namespace {
+
+class ShellSettings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/h2settingsXXXXXX";
+        const int fd = mkstemp(pattern);
+        ASSERT_GE(fd, 0);
+        close(fd);
+        path_ = pattern;
+    }
+    void TearDown() override { std::remove(path_.c_str()); }
+
+    void write(const std::string& content) { std::ofstream(path_, std::ios::binary) << content; }
+
+    std::string path_;
+};
+
+}  // namespace
+
+TEST(ShellSettingsRules, SwitchNeedsTrueInItsFirstFourCharacters) {
+    for (const char* on : {"TRUE", "true", "True", "TRUEST", "tRuE 1"}) EXPECT_TRUE(isSwitchOn(on)) << on;
+    for (const char* off : {"", "1", "yes", "TRU", " TRUE", "FALSE", "on"}) EXPECT_FALSE(isSwitchOn(off)) << off;
+}
+
+TEST(ShellSettingsRules, LanguageByCaseInsensitivePrefix) {
+    EXPECT_EQ(languageOf("SimplifiedChinese"), InterfaceLanguage::SimplifiedChinese);
+    EXPECT_EQ(languageOf("simplifiedchinese"), InterfaceLanguage::SimplifiedChinese);
+    EXPECT_EQ(languageOf("SimplifiedChinese_GBK"), InterfaceLanguage::SimplifiedChinese);
+    EXPECT_EQ(languageOf("TraditionalChinese"), InterfaceLanguage::TraditionalChinese);
+    EXPECT_EQ(languageOf("TraditionalChinese_TW"), InterfaceLanguage::TraditionalChinese);
+    EXPECT_EQ(languageOf("Chinese"), InterfaceLanguage::English);
+    EXPECT_EQ(languageOf("SimplifiedChines"), InterfaceLanguage::English);
+    EXPECT_EQ(languageOf("English"), InterfaceLanguage::English);
+    EXPECT_EQ(languageOf(""), InterfaceLanguage::English);
+}
+
+TEST_F(ShellSettings, MissingFileLeavesBothFlagsOff) {
+    const std::string missing = path_ + ".absent";
+    const SessionFlags flags = readSessionFlags(missing);
+    EXPECT_FALSE(flags.convertText);
+    EXPECT_FALSE(flags.resetCharset);
+    EXPECT_FALSE(readResetCharset(missing));
+    EXPECT_EQ(readLanguage(missing), "English");
+}
+
+TEST_F(ShellSettings, ReadsTheThreeKeys) {
+    write("[Settings]\r\nLanguage=TraditionalChinese_TW\r\nConvertText=True\r\nResetCharset=yes\r\n");
+    const SessionFlags flags = readSessionFlags(path_);
+    EXPECT_TRUE(flags.convertText);
+    EXPECT_FALSE(flags.resetCharset);
+    EXPECT_EQ(readLanguage(path_), "TraditionalChinese_");  // 19 characters
+    EXPECT_EQ(languageOf(readLanguage(path_)), InterfaceLanguage::TraditionalChinese);
+
+    write("[Settings]\nResetCharset=TRUE\n");
+    EXPECT_TRUE(readResetCharset(path_));  // read afresh each time
+    EXPECT_FALSE(readSessionFlags(path_).convertText);
+}
+
+TEST_F(ShellSettings, KeysOutsideTheSectionDoNotCount) {
+    write("[Other]\nConvertText=TRUE\nResetCharset=TRUE\n");
+    EXPECT_FALSE(readSessionFlags(path_).convertText);
+    EXPECT_FALSE(readResetCharset(path_));
+}
+
+TEST_F(ShellSettings, OverLongValuesAreCut) {
+    // Cut to 9 characters, a switch still begins with TRUE.
+    write("[Settings]\nConvertText=TRUEandmuchmore\nResetCharset=xTRUE\nLanguage=SimplifiedChineseWithAVeryLongSuffix\n");
+    EXPECT_TRUE(readSessionFlags(path_).convertText);
+    EXPECT_FALSE(readSessionFlags(path_).resetCharset);
+    EXPECT_EQ(readLanguage(path_), "SimplifiedChineseWi");
+    EXPECT_EQ(readLanguage(path_).size(), 19u);
+}

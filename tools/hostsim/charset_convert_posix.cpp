@@ -1,0 +1,120 @@
+// Character-set conversion with glibc's iconv, through UTF-8: the source
+// must be valid, characters the target lacks become '?', as a Windows host
+// substitutes its default character.
+#include <errno.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "tools/hostsim/charset_names.h"
+#include "tools/hostsim/converters.h"
+#include "tools/hostsim/seven_bit_charsets.h"
+
+namespace hostsim {
+namespace {
+
+std::size_t utf8SequenceLength(unsigned char lead) {
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+class Iconv {
+public:
+    Iconv(const std::string& from, const std::string& to) : handle_(iconv_open(to.c_str(), from.c_str())) {}
+    ~Iconv() {
+        if (valid()) iconv_close(handle_);
+    }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+
+    bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts all of `input`. An invalid or unconvertible sequence fails
+    // the conversion, or with `substitute` (UTF-8 input only) becomes '?'.
+    bool convert(const std::string& input, std::string& output, bool substitute) {
+        std::vector<char> in(input.begin(), input.end());
+        char* inPtr = in.data();
+        std::size_t inLeft = in.size();
+        while (true) {
+            const std::size_t result = inLeft > 0 ? run(&inPtr, &inLeft, output) : run(nullptr, nullptr, output);
+            if (result == kFlushed) return true;
+            if (result != kFailed) continue;
+            if (!substitute || inLeft == 0) return false;
+            const std::size_t skip = std::min(inLeft, utf8SequenceLength(static_cast<unsigned char>(*inPtr)));
+            inPtr += skip;
+            inLeft -= skip;
+            run(nullptr, nullptr, output);  // back to the initial shift state
+            output += '?';
+        }
+    }
+
+private:
+    static constexpr std::size_t kFlushed = 0;
+    static constexpr std::size_t kConverted = 1;
+    static constexpr std::size_t kFailed = 2;
+
+    // One iconv call into a buffer; a call without input flushes the shift
+    // state (kFlushed once nothing more comes out).
+    std::size_t run(char** in, std::size_t* inLeft, std::string& output) {
+        char buffer[4096];
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t result = iconv(handle_, in, inLeft, &outPtr, &outLeft);
+        const int error = errno;
+        output.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+        if (result == static_cast<std::size_t>(-1)) return error == E2BIG ? kConverted : kFailed;
+        return in == nullptr && outPtr == buffer ? kFlushed : kConverted;
+    }
+
+    iconv_t handle_;
+};
+
+std::optional<std::string> toUtf8Strict(const std::string& text, const std::string& from) {
+    Iconv converter(from, "UTF-8");
+    if (!converter.valid()) return std::nullopt;
+    std::string out;
+    if (!converter.convert(text, out, false)) return std::nullopt;
+    return out;
+}
+
+std::optional<std::string> fromUtf8Substituting(const std::string& utf8, const std::string& to) {
+    Iconv converter("UTF-8", to);
+    if (!converter.valid()) return std::nullopt;
+    std::string out;
+    converter.convert(utf8, out, true);
+    return out;
+}
+
+std::optional<std::string> decodeToUtf8(const std::string& text, const std::string& charset) {
+    if (charset == "HZ-GB-2312") {
+        const auto euc = hzToEucCn(text);
+        return euc ? toUtf8Strict(*euc, "CP936") : std::nullopt;
+    }
+    return toUtf8Strict(text, charset == kLocalCodePage ? "UTF-8" : charset);
+}
+
+std::optional<std::string> encodeFromUtf8(const std::string& utf8, const std::string& charset) {
+    if (charset == "HZ-GB-2312") {
+        const auto gbk = fromUtf8Substituting(utf8, "CP936");
+        return gbk ? std::optional<std::string>(eucCnToHz(*gbk)) : std::nullopt;
+    }
+    if (charset == kLocalCodePage || charset == "UTF-8") return utf8;
+    return fromUtf8Substituting(utf8, charset);
+}
+
+}  // namespace
+
+// The local code page of a Linux host is UTF-8.
+std::optional<std::string> convertCharset(const std::string& text, const std::string& from, const std::string& to) {
+    const auto source = canonicalCharsetName(from);
+    const auto target = canonicalCharsetName(to);
+    if (!source || !target) return std::nullopt;
+    const auto utf8 = decodeToUtf8(text, *source);
+    if (!utf8) return std::nullopt;
+    return encodeFromUtf8(*utf8, *target);
+}
+
+}  // namespace hostsim

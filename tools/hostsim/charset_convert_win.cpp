@@ -1,0 +1,113 @@
+// Character-set conversion with MultiByteToWideChar / WideCharToMultiByte:
+// the source must be valid where the code page can check it; characters the
+// target lacks become the code page's default character.
+#include <windows.h>
+
+#include <cstring>
+
+#include "tools/hostsim/charset_names.h"
+#include "tools/hostsim/converters.h"
+#include "tools/hostsim/seven_bit_charsets.h"
+
+namespace hostsim {
+namespace {
+
+struct CodePageName {
+    const char* canonical;
+    UINT codePage;
+};
+
+const CodePageName kCodePages[] = {
+    {"UTF-8", CP_UTF8},           {"UTF-7", CP_UTF7},          {"CP936", 936},
+    {"GB18030", 54936},           {"HZ-GB-2312", 52936},       {"CP950", 950},
+    {"BIG5-HKSCS", 950},          {"ISO-2022-JP", 50220},      {"US-ASCII", 20127},
+    {"ISO-8859-1", 28591},        {"ISO-8859-2", 28592},       {"ISO-8859-3", 28593},
+    {"ISO-8859-4", 28594},        {"ISO-8859-5", 28595},       {"ISO-8859-6", 28596},
+    {"ISO-8859-7", 28597},        {"ISO-8859-8", 28598},       {"ISO-8859-9", 28599},
+    {"ISO-8859-13", 28603},       {"ISO-8859-15", 28605},      {"WINDOWS-1250", 1250},
+    {"WINDOWS-1251", 1251},       {"WINDOWS-1252", 1252},      {"WINDOWS-1253", 1253},
+    {"WINDOWS-1254", 1254},       {"WINDOWS-1255", 1255},      {"WINDOWS-1256", 1256},
+    {"WINDOWS-1257", 1257},       {"WINDOWS-1258", 1258},      {"CP932", 932},
+    {"EUC-JP", 20932},            {"CP949", 949},              {"KOI8-R", 20866},
+    {"KOI8-U", 21866},            {kLocalCodePage, CP_ACP},
+};
+
+std::optional<UINT> codePageOf(const std::string& canonical) {
+    for (const CodePageName& entry : kCodePages) {
+        if (canonical == entry.canonical) return entry.codePage;
+    }
+    return std::nullopt;
+}
+
+// Code pages whose converters take no flags (and cannot report invalid input).
+DWORD multiByteFlags(UINT codePage) {
+    if (codePage == CP_UTF7 || codePage == 52936 || (codePage >= 50220 && codePage <= 50229)) return 0;
+    return MB_ERR_INVALID_CHARS;
+}
+
+std::optional<std::wstring> toWide(const std::string& text, UINT codePage) {
+    if (text.empty()) return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const DWORD flags = multiByteFlags(codePage);
+    const int count = MultiByteToWideChar(codePage, flags, text.data(), length, nullptr, 0);
+    if (count <= 0) return std::nullopt;
+    std::wstring wide(static_cast<std::size_t>(count), L'\0');
+    if (MultiByteToWideChar(codePage, flags, text.data(), length, &wide[0], count) != count) return std::nullopt;
+    return wide;
+}
+
+std::optional<std::string> fromWide(const std::wstring& wide, UINT codePage) {
+    if (wide.empty()) return std::string();
+    const int length = static_cast<int>(wide.size());
+    const int count = WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (count <= 0) return std::nullopt;
+    std::string text(static_cast<std::size_t>(count), '\0');
+    if (WideCharToMultiByte(codePage, 0, wide.data(), length, &text[0], count, nullptr, nullptr) != count) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+// Systems without the ISO-2022 and HZ code pages (wine among them) and
+// without GB18030 get the nearest set they have.
+std::optional<std::wstring> decode(const std::string& text, const std::string& canonical) {
+    const auto codePage = codePageOf(canonical);
+    if (!codePage) return std::nullopt;
+    if (*codePage == CP_ACP || IsValidCodePage(*codePage)) return toWide(text, *codePage);
+    if (canonical == "HZ-GB-2312") {
+        const auto euc = hzToEucCn(text);
+        return euc ? toWide(*euc, 936) : std::nullopt;
+    }
+    if (canonical == "ISO-2022-JP") {
+        const auto euc = iso2022JpToEucJp(text);
+        return euc ? toWide(*euc, 20932) : std::nullopt;
+    }
+    if (canonical == "GB18030") return toWide(text, 936);
+    return std::nullopt;
+}
+
+std::optional<std::string> encode(const std::wstring& wide, const std::string& canonical) {
+    const auto codePage = codePageOf(canonical);
+    if (!codePage) return std::nullopt;
+    if (*codePage == CP_ACP || IsValidCodePage(*codePage)) return fromWide(wide, *codePage);
+    if (canonical == "HZ-GB-2312") {
+        const auto gbk = fromWide(wide, 936);
+        return gbk ? std::optional<std::string>(eucCnToHz(*gbk)) : std::nullopt;
+    }
+    if (canonical == "GB18030") return fromWide(wide, 936);
+    return std::nullopt;
+}
+
+}  // namespace
+
+// The local code page "ACP" (or an empty name) is the system's ANSI code page.
+std::optional<std::string> convertCharset(const std::string& text, const std::string& from, const std::string& to) {
+    const auto source = canonicalCharsetName(from);
+    const auto target = canonicalCharsetName(to);
+    if (!source || !target) return std::nullopt;
+    const auto wide = decode(text, *source);
+    if (!wide) return std::nullopt;
+    return encode(*wide, *target);
+}
+
+}  // namespace hostsim

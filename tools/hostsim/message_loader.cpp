@@ -1,0 +1,231 @@
+#include "tools/hostsim/message_loader.h"
+
+#include <cctype>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "tools/hostsim/converters.h"
+
+namespace hostsim {
+namespace {
+
+// Deeper nesting than this is not a real message; its inner parts are ignored.
+constexpr int kMaxDepth = 32;
+
+using HeaderList = std::vector<std::pair<std::string, std::string>>;
+
+struct Entity {
+    HeaderList headers;  // unfolded, values as written
+    std::string body;
+};
+
+struct ContentType {
+    std::string mediaType = "text/plain";  // lower case type/subtype
+    std::string charset;
+    std::string boundary;
+};
+
+struct FoundText {
+    std::string text;
+    std::string charset;
+};
+
+std::string lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+bool startsWithNoCase(const std::string& text, const std::string& prefix) {
+    return text.size() >= prefix.size() && lower(text.substr(0, prefix.size())) == prefix;
+}
+
+// One line of `text` from `pos`: its content without the line break, and
+// where the next line starts.
+struct Line {
+    std::string content;
+    std::size_t next;
+};
+
+Line lineAt(const std::string& text, std::size_t pos) {
+    const std::size_t newline = text.find('\n', pos);
+    const std::size_t end = newline == std::string::npos ? text.size() : newline;
+    std::string content = text.substr(pos, end - pos);
+    if (!content.empty() && content.back() == '\r') content.pop_back();
+    return {content, newline == std::string::npos ? text.size() : newline + 1};
+}
+
+bool isHeaderLine(const std::string& line) {
+    const std::size_t colon = line.find(':');
+    if (colon == 0 || colon == std::string::npos) return false;
+    for (std::size_t i = 0; i < colon; ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (c < 33 || c > 126) return false;
+    }
+    return true;
+}
+
+bool isContinuation(const std::string& line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
+
+// Text whose first line is no header has no header block: all of it is body.
+Entity parseEntity(const std::string& text) {
+    Entity entity;
+    std::size_t pos = 0;
+    if (!isHeaderLine(lineAt(text, 0).content)) {
+        const Line first = lineAt(text, 0);
+        entity.body = first.content.empty() ? text.substr(first.next) : text;
+        return entity;
+    }
+    while (pos < text.size()) {
+        const Line line = lineAt(text, pos);
+        pos = line.next;
+        if (line.content.empty()) {
+            entity.body = text.substr(pos);
+            break;
+        }
+        if (isContinuation(line.content) && !entity.headers.empty()) {
+            entity.headers.back().second += line.content;  // unfolding keeps the white space
+        } else if (isHeaderLine(line.content)) {
+            const std::size_t colon = line.content.find(':');
+            entity.headers.emplace_back(line.content.substr(0, colon), line.content.substr(colon + 1));
+        }
+    }
+    for (auto& header : entity.headers) header.second = trim(header.second);
+    return entity;
+}
+
+std::string headerValue(const HeaderList& headers, const std::string& name) {
+    for (const auto& header : headers) {
+        if (lower(header.first) == lower(name)) return header.second;
+    }
+    return std::string();
+}
+
+// Splits "a; b=c; d=\"e;f\"" at the semicolons outside quotes.
+std::vector<std::string> splitParameters(const std::string& value) {
+    std::vector<std::string> pieces(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (quoted && c == '\\' && i + 1 < value.size()) {
+            pieces.back() += value[++i];
+            continue;
+        }
+        if (c == '"') quoted = !quoted;
+        if (c == ';' && !quoted) {
+            pieces.emplace_back();
+            continue;
+        }
+        if (c != '"') pieces.back() += c;
+    }
+    return pieces;
+}
+
+ContentType parseContentType(const std::string& value) {
+    ContentType type;
+    const auto pieces = splitParameters(value);
+    const std::string mediaType = lower(trim(pieces[0]));
+    if (mediaType.find('/') != std::string::npos) type.mediaType = mediaType;
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        const std::size_t equals = pieces[i].find('=');
+        if (equals == std::string::npos) continue;
+        const std::string name = lower(trim(pieces[i].substr(0, equals)));
+        const std::string parameter = trim(pieces[i].substr(equals + 1));
+        if (name == "charset") type.charset = parameter;
+        if (name == "boundary") type.boundary = parameter;
+    }
+    return type;
+}
+
+// The bodies between the delimiter lines; the line break before a delimiter
+// belongs to the delimiter. A missing close delimiter ends the last part at
+// the end of the text.
+std::vector<std::string> splitMultipart(const std::string& body, const std::string& boundary) {
+    const std::string delimiter = "--" + boundary;
+    std::vector<std::string> parts;
+    std::optional<std::size_t> partStart;
+    std::size_t pos = 0;
+    while (pos < body.size()) {
+        const Line line = lineAt(body, pos);
+        const std::string content = line.content.substr(0, line.content.find_last_not_of(" \t") + 1);
+        const bool closing = content == delimiter + "--";
+        if (content == delimiter || closing) {
+            if (partStart) {
+                std::size_t end = pos;
+                if (end > *partStart && body[end - 1] == '\n') --end;
+                if (end > *partStart && body[end - 1] == '\r') --end;
+                parts.push_back(body.substr(*partStart, end - *partStart));
+            }
+            if (closing) return parts;
+            partStart = line.next;
+        }
+        pos = line.next;
+    }
+    if (partStart) parts.push_back(body.substr(std::min(*partStart, body.size())));
+    return parts;
+}
+
+std::string transferDecoded(const Entity& entity) {
+    const std::string encoding = lower(trim(headerValue(entity.headers, "Content-Transfer-Encoding")));
+    if (encoding == "base64") return decodeBase64(entity.body);
+    if (encoding == "quoted-printable") return decodeQuotedPrintable(entity.body);
+    return entity.body;
+}
+
+struct Search {
+    std::optional<FoundText> html;
+    std::optional<FoundText> plain;
+};
+
+void walk(const Entity& entity, int depth, Search& search) {
+    if (search.html) return;
+    const ContentType type = parseContentType(headerValue(entity.headers, "Content-Type"));
+    if (startsWithNoCase(type.mediaType, "multipart/")) {
+        if (type.boundary.empty() || depth >= kMaxDepth) return;
+        for (const std::string& part : splitMultipart(entity.body, type.boundary)) {
+            walk(parseEntity(part), depth + 1, search);
+        }
+        return;
+    }
+    if (startsWithNoCase(trim(headerValue(entity.headers, "Content-Disposition")), "attachment")) return;
+    std::optional<FoundText>* slot = type.mediaType == "text/html"    ? &search.html
+                                     : type.mediaType == "text/plain" ? &search.plain
+                                                                      : nullptr;
+    if (slot && !*slot) *slot = FoundText{transferDecoded(entity), type.charset};
+}
+
+}  // namespace
+
+SimMessage loadMessage(const std::string& rawSource, const std::string& localCodePage) {
+    SimMessage message;
+    message.rawSource = rawSource;
+    const Entity root = parseEntity(rawSource);
+    for (const auto& header : root.headers) {
+        message.headers.emplace_back(header.first, decodeEncodedWords(header.second, localCodePage));
+    }
+
+    Search search;
+    walk(root, 0, search);
+    const std::optional<FoundText>& body = search.html ? search.html : search.plain;
+    message.bodyMimeType = search.html ? "text/html" : "text/plain";
+    message.charset = parseContentType(headerValue(root.headers, "Content-Type")).charset;
+    if (body) {
+        if (!body->charset.empty()) message.charset = body->charset;
+        const auto converted = message.charset.empty() ? std::nullopt
+                                                       : convertCharset(body->text, message.charset, localCodePage);
+        message.bodyText = converted ? *converted : body->text;
+    }
+    return message;
+}
+
+std::string composeSubject(const std::string& subject, bool forward) {
+    return (forward ? "Fw: " : "Re: ") + subject;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,21 @@
+// Plays the host's side for a message read from an RFC 5322 file: what the
+// mail client would hand the plug-in for it (source, headers, body, charset).
+#pragma once
+
+#include <string>
+
+#include "tools/hostsim/sim_host.h"
+
+namespace hostsim {
+
+// Headers come unfolded, in order, with encoded words resolved into
+// `localCodePage`. The body is the first text/html part, else the first
+// text/plain part (attachments aside), transfer-decoded and converted from
+// its charset into `localCodePage`; without either it is empty "text/plain".
+// The charset is that part's charset parameter, else the top-level one.
+SimMessage loadMessage(const std::string& rawSource, const std::string& localCodePage);
+
+// The Subject a reply ("Re: ") or forward ("Fw: ") compose window starts with.
+std::string composeSubject(const std::string& subject, bool forward);
+
+}  // namespace hostsim
