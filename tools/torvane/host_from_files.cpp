@@ -1,0 +1,94 @@
+#include "tools/torvane/host_from_files.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <random>
+
+#include "platform/files.h"
+#include "tools/hostsim/message_loader.h"
+#include "tools/hostsim/sim_host.h"
+#include "tools/torvane/cli_errors.h"
+
+namespace torvane {
+namespace {
+
+// The tool's local code page: what the simulated host converts texts into.
+constexpr const char* kLocalCodePage = "UTF-8";
+
+std::string headerOf(const hostsim::SimMessage& message, const char* name) {
+    for (const auto& header : message.headers) {
+        if (header.first.size() == std::char_traits<char>::length(name)) {
+            bool same = true;
+            for (std::size_t i = 0; same && i < header.first.size(); ++i) {
+                same = std::tolower(static_cast<unsigned char>(header.first[i])) ==
+                       std::tolower(static_cast<unsigned char>(name[i]));
+            }
+            if (same) return header.second;
+        }
+    }
+    return std::string();
+}
+
+std::string systemTempFolder() {
+    for (const char* variable : {"TMPDIR", "TEMP", "TMP"}) {
+        if (const char* value = std::getenv(variable)) {
+            if (*value) return asFolder(value);
+        }
+    }
+#if defined(_WIN32)
+    return asFolder(".");
+#else
+    return "/tmp/";
+#endif
+}
+
+}  // namespace
+
+std::string asFolder(const std::string& folder) {
+    if (folder.empty()) return std::string(1, platform::kPathSeparator);
+    const char last = folder.back();
+    if (last == platform::kPathSeparator || last == '/') return folder;
+    return folder + platform::kPathSeparator;
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string makeFreshTempFolder() {
+    const std::string base = systemTempFolder();
+    std::random_device seed;
+    std::mt19937 random(seed() ^ static_cast<unsigned>(std::time(nullptr)));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = base + "torvane-" + std::to_string(random() % 1000000000u);
+        if (platform::createDirectory(candidate)) return asFolder(candidate);
+    }
+    throw UsageError("cannot create a temporary folder in '" + base + "'");
+}
+
+std::string examplesFolder() {
+    if (const char* configured = std::getenv("TORVANE_EXAMPLES")) {
+        if (*configured) return asFolder(configured);
+    }
+    return asFolder(TORVANE_EXAMPLES_DIR);
+}
+
+HostWindow playHost(const HostFiles& files) {
+    hostsim::SimHost& host = hostsim::simHost();
+    host.reset();
+    hostsim::installSimulatedHost();
+    host.localCodePage = kLocalCodePage;
+    host.message = hostsim::loadMessage(files.rawMessage, kLocalCodePage);
+    host.dataFolder.clear();
+    host.currentMailBox = files.mailboxFolder;
+    host.tempFolder = files.tempFolder;
+    // Any value identifies the one compose window; it is never dereferenced.
+    HostWindow window = reinterpret_cast<HostWindow>(static_cast<std::uintptr_t>(0x7e57));
+    host.compositions[window].subject = hostsim::composeSubject(headerOf(host.message, "Subject"), files.forward);
+    return window;
+}
+
+}  // namespace torvane

@@ -1,0 +1,32 @@
+// Plays the mail client's part from files: the message being answered, the
+// mailbox folder with its identity and signatures, and a temporary folder.
+#pragma once
+
+#include <string>
+
+#include "platform/host_types.h"
+
+namespace torvane {
+
+struct HostFiles {
+    std::string rawMessage;
+    std::string mailboxFolder;  // ends in a path separator
+    std::string tempFolder;     // ends in a path separator
+    bool forward = false;
+};
+
+// Resets the simulated host and loads it; returns the compose window's handle.
+HostWindow playHost(const HostFiles& files);
+
+// `folder` with one trailing path separator.
+std::string asFolder(const std::string& folder);
+
+bool isDirectory(const std::string& path);
+
+// A new, empty folder under the system's temporary folder.
+std::string makeFreshTempFolder();
+
+// Where the bundled templates, mailbox and sample messages are.
+std::string examplesFolder();
+
+}  // namespace torvane

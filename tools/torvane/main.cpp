@@ -1,0 +1,73 @@
+// torvane: renders, inspects and checks the plug-in's templates outside the
+// mail client, with the plug-in's own engine.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/torvane/cli_errors.h"
+#include "tools/torvane/commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: torvane COMMAND [ARGUMENTS]\n"
+    "\n"
+    "commands:\n"
+    "  render MESSAGE   render the reply or forward to a message\n"
+    "  inspect MESSAGE  show the message's MIME tree as the plug-in parses it\n"
+    "  check TEMPLATE   report placeholders and likely mistakes in a template\n"
+    "\n"
+    "'torvane COMMAND --help' describes each command; 'torvane --version' the version.\n";
+
+bool wantsHelp(const std::vector<std::string>& words) {
+    for (const std::string& word : words) {
+        if (word == "--help" || word == "-h") return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string command = arguments[0];
+    const std::vector<std::string> words(arguments.begin() + 1, arguments.end());
+    try {
+        if (command == "--help" || command == "-h" || command == "help") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (command == "--version") {
+            std::cout << "torvane " << TORVANE_VERSION << '\n';
+            return 0;
+        }
+        struct Command {
+            const char* name;
+            int (*run)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+            const char* help;
+        };
+        const Command commands[] = {{"render", torvane::renderCommand, torvane::kRenderHelp},
+                                    {"inspect", torvane::inspectCommand, torvane::kInspectHelp},
+                                    {"check", torvane::checkCommand, torvane::kCheckHelp}};
+        for (const Command& candidate : commands) {
+            if (command != candidate.name) continue;
+            if (wantsHelp(words)) {
+                std::cout << candidate.help;
+                return 0;
+            }
+            return candidate.run(words, std::cout, std::cerr);
+        }
+        throw torvane::UsageError("unknown command '" + command + "' (see 'torvane --help')");
+    } catch (const torvane::UsageError& error) {
+        std::cerr << "torvane: " << error.what() << '\n';
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << "torvane: " << error.what() << '\n';
+        return 2;
+    }
+}

@@ -1,0 +1,135 @@
+#include "tools/torvane/template_check.h"
+
+#include <boost/regex.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace torvane {
+namespace {
+
+// Placeholders with brace arguments, as the renderer matches them.
+struct BracedForm {
+    const char* name;
+    int braces;  // pairs of braces the placeholder takes
+};
+constexpr BracedForm kBracedForms[] = {{"CETXT", 2}, {"LH", 1}, {"LV", 1}, {"G", 1}, {"h", 1}};
+constexpr const char* kSimpleLetters = "fnatdiIsSNARm";
+
+class Scanner {
+public:
+    explicit Scanner(const std::string& html) : html_(html) {}
+
+    TemplateCheck run() {
+        for (std::size_t at = html_.find('%'); at != std::string::npos; at = html_.find('%', at)) {
+            at = examine(at);
+        }
+        static const boost::regex textElement("\\bid[[:space:]]*=[[:space:]]*([\"']?)torvane_text_id\\1(?![-_[:alnum:]])",
+                                              boost::regex::perl | boost::regex::icase);
+        check_.hasTextElement = boost::regex_search(html_, textElement);
+        return check_;
+    }
+
+private:
+    int lineOf(std::size_t position) const {
+        return 1 + static_cast<int>(std::count(html_.begin(), html_.begin() + static_cast<std::ptrdiff_t>(position), '\n'));
+    }
+
+    void warn(std::size_t at, std::size_t length, const std::string& note) {
+        check_.warnings.push_back({lineOf(at), html_.substr(at, length), note});
+    }
+
+    void found(std::size_t at, std::size_t length) {
+        check_.placeholders.push_back({lineOf(at), html_.substr(at, length), std::string()});
+    }
+
+    bool startsWith(std::size_t at, const char* word) const {
+        return html_.compare(at, std::strlen(word), word) == 0;
+    }
+
+    // The end of `pairs` brace arguments starting at `at`, or npos when the
+    // braces are not all there. `complete` counts the pairs that closed.
+    std::size_t braceArguments(std::size_t at, int pairs, int& complete) const {
+        complete = 0;
+        for (int i = 0; i < pairs; ++i) {
+            if (at >= html_.size() || html_[at] != '{') return std::string::npos;
+            const std::size_t close = html_.find('}', at + 1);
+            const std::size_t reopen = html_.find('{', at + 1);
+            if (close == std::string::npos || (reopen != std::string::npos && reopen < close)) {
+                return std::string::npos;
+            }
+            ++complete;
+            at = close + 1;
+        }
+        return at;
+    }
+
+    // Looks at the "%" at `at`; returns where scanning goes on.
+    std::size_t examine(std::size_t at) {
+        const std::size_t next = at + 1;
+        if (next >= html_.size()) return next;
+        if (html_[next] == '%') return examineEscape(at);
+        for (const BracedForm& form : kBracedForms) {
+            if (!startsWith(next, form.name)) continue;
+            const std::size_t argumentsAt = next + std::strlen(form.name);
+            int complete = 0;
+            const std::size_t end = braceArguments(argumentsAt, form.braces, complete);
+            if (end != std::string::npos) {
+                found(at, end - at);
+                return end;
+            }
+            const bool opened = argumentsAt < html_.size() && html_[argumentsAt] == '{';
+            if (form.braces == 2 && complete == 1) {
+                warn(at, std::min<std::size_t>(html_.size(), html_.find('}', argumentsAt) + 1) - at,
+                     "%CETXT takes two pairs of braces; with one it stays as written");
+                return argumentsAt;
+            }
+            if (opened) {
+                warn(at, std::min<std::size_t>(html_.size() - at, std::strlen(form.name) + 12),
+                     "unbalanced braces: the placeholder is not recognised");
+                return argumentsAt;
+            }
+            warn(at, argumentsAt - at, std::string("%") + form.name + " needs braces; without them it stays as written");
+            return argumentsAt;
+        }
+        const char letter = html_[next];
+        if (std::strchr(kSimpleLetters, letter) && letter != '\0') {
+            found(at, 2);
+            return next + 1;
+        }
+        if (std::isalpha(static_cast<unsigned char>(letter))) {
+            const bool urlEscape = next + 1 < html_.size() && std::isxdigit(static_cast<unsigned char>(letter)) &&
+                                   std::isxdigit(static_cast<unsigned char>(html_[next + 1]));
+            if (!urlEscape) {
+                warn(at, 2, std::string("unknown placeholder '%") + letter + "': it stays as written");
+            }
+        }
+        return next;
+    }
+
+    // "%%" renders as "%". Followed by what would be a placeholder, it shows
+    // that placeholder's name literally, which is rarely meant.
+    std::size_t examineEscape(std::size_t at) {
+        const std::size_t after = at + 2;
+        if (after < html_.size()) {
+            const char letter = html_[after];
+            bool placeholderFollows = std::strchr(kSimpleLetters, letter) && letter != '\0';
+            for (const BracedForm& form : kBracedForms) placeholderFollows = placeholderFollows || startsWith(after, form.name);
+            if (placeholderFollows) {
+                warn(at, 3, std::string("'%%") + letter + "' renders as the literal text '%" + letter +
+                                "'; write a single '%' for the placeholder");
+            }
+        }
+        return after;
+    }
+
+    const std::string& html_;
+    TemplateCheck check_;
+};
+
+}  // namespace
+
+TemplateCheck checkTemplateHtml(const std::string& html) { return Scanner(html).run(); }
+
+}  // namespace torvane
