@@ -1,0 +1,113 @@
+#include "mime/inline_images.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <strings.h>
+
+#include "mime/safe_file_name.h"
+#include "mime/trim_content_id.h"
+#include "platform/files.h"
+
+namespace {
+
+constexpr std::size_t kContentIdCapacity = 1024;
+constexpr std::size_t kHeaderCapacity = 9999;
+
+bool beginsWithNoCase(const std::string& text, const char* prefix) {
+    const std::size_t length = std::strlen(prefix);
+    return text.size() >= length && strncasecmp(text.c_str(), prefix, length) == 0;
+}
+
+std::string extensionOfSubtype(const std::string& subtype) {
+    if (beginsWithNoCase(subtype, "jpeg")) return "jpg";
+    if (beginsWithNoCase(subtype, "gif")) return "gif";
+    if (beginsWithNoCase(subtype, "bmp")) return "bmp";
+    if (beginsWithNoCase(subtype, "png")) return "png";
+    if (beginsWithNoCase(subtype, "tiff")) return "tiff";
+    return "img";
+}
+
+std::string extensionOfName(const std::string& name) {
+    const char* decoded = hostApi().BKA_MIMEHeader(name.c_str(), nullptr, 0, 0);
+    const std::string text = decoded ? decoded : "";
+    const std::size_t dot = text.rfind('.');
+    if (dot == std::string::npos) return "img";
+    // The extension becomes part of a path: it must not name another folder.
+    const std::string extension = safeExtension(text.substr(dot + 1));
+    return extension.empty() ? "img" : extension;
+}
+
+// The file name of the fresh temporary path that the host made for `extension`.
+std::string freshFileName(const std::string& extension) {
+    const char* fresh = hostApi().BKA_GetTempFileName(extension.c_str());
+    return lastPathComponent(fresh ? fresh : "");
+}
+
+}  // namespace
+
+void saveInlineImage(MimePart& part, ContentIdList& list) {
+    if (!beginsWithNoCase(part.type, "image")) return;
+    std::string contentId;
+    part.headerValue("Content-Id", kContentIdCapacity, contentId);
+    if (contentId.empty()) return;
+
+    std::string header;
+    std::string name;
+    part.headerValue("Content-Disposition", kHeaderCapacity, header);
+    bool named = headerParameter(header, "filename", name);
+    if (!named) {
+        part.headerValue("Content-Type", kHeaderCapacity, header);
+        named = headerParameter(header, "name", name);
+    }
+    const std::string extension = named ? extensionOfName(name) : extensionOfSubtype(part.subtype);
+
+    const std::string fileName = freshFileName(extension);
+    if (fileName.empty()) return;
+    const char* folder = hostApi().BKA_GetTempFolder();
+    const std::string imagePath = std::string(folder ? folder : "") + fileName;
+    const std::size_t dot = fileName.rfind('.');
+    const std::string copyPath =
+        std::string(folder ? folder : "") + fileName.substr(0, dot == std::string::npos ? fileName.size() : dot) + ".timg";
+
+    const std::string stored = joinLines(part.body);
+    platform::writeFile(stored, copyPath);
+    std::string encoding;
+    part.headerValue("Content-Transfer-Encoding", kHeaderCapacity, encoding);
+    if (beginsWithNoCase(encoding, "quoted-printable")) {
+        hostApi().BKA_QPConvert(imagePath.c_str(), copyPath.c_str(), 0);
+    } else if (beginsWithNoCase(encoding, "base64")) {
+        hostApi().BKA_B64Convert(imagePath.c_str(), copyPath.c_str(), 0);
+    } else {
+        // Not transfer-encoded: the stored lines are the picture, so the
+        // reference gets a file to point at.
+        platform::writeFile(stored, imagePath);
+    }
+    list.emplace_back(trimContentId(contentId), imagePath);
+}
+
+void rewriteContentIds(std::string& html, const ContentIdList& list) {
+    const auto sameLetter = [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    };
+    for (const auto& entry : list) {
+        // An empty id would turn every reference into this one picture.
+        if (entry.first.empty()) continue;
+        const std::string reference = "cid:" + entry.first;
+        std::string rewritten;
+        auto from = html.cbegin();
+        bool changed = false;
+        for (;;) {
+            const auto found = std::search(from, html.cend(), reference.begin(), reference.end(), sameLetter);
+            if (found == html.cend()) break;
+            if (!changed) rewritten.reserve(html.size());
+            changed = true;
+            rewritten.append(from, found);
+            rewritten += entry.second;
+            from = found + static_cast<std::ptrdiff_t>(reference.size());
+        }
+        if (!changed) continue;
+        rewritten.append(from, html.cend());
+        html = std::move(rewritten);
+    }
+}

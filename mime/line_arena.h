@@ -1,0 +1,33 @@
+// Bump allocator for the stored lines of one MIME tree. A parsed message is
+// read once, kept while a compose flow runs and dropped as a whole, so its
+// lines never need to be freed one by one: this keeps parsing to one copy
+// per line and releases a whole tree in a handful of frees.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+class LineArena {
+public:
+    LineArena() = default;
+    LineArena(const LineArena&) = delete;
+    LineArena& operator=(const LineArena&) = delete;
+
+    // `bytes` of uninitialised storage aligned for a pointer; valid until the
+    // arena is destroyed.
+    void* allocate(std::size_t bytes);
+
+    // Bytes taken from the system so far.
+    std::size_t reservedBytes() const { return reserved_; }
+
+private:
+    static constexpr std::size_t kFirstBlock = 16 * 1024;
+    static constexpr std::size_t kLargestBlock = 4 * 1024 * 1024;
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* next_ = nullptr;
+    std::size_t left_ = 0;
+    std::size_t nextBlockSize_ = kFirstBlock;
+    std::size_t reserved_ = 0;
+};

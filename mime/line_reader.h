@@ -1,0 +1,42 @@
+// Splitting a NUL-terminated text into lines. A line ends at LF, CR LF or a
+// lone CR; a line longer than the reader's capacity is cut and its rest read
+// as the next line.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+
+// Capacity of the line buffer of every reader of MIME text.
+constexpr std::size_t kLineCapacity = 65536;
+
+// One line found at a position of the text, without copying it.
+struct ScannedLine {
+    const char* text;       // start of the line's characters
+    std::size_t length;     // characters, line end excluded
+    std::size_t consumed;   // characters to move past, line end included
+    bool terminated;        // a line end was found (stored as one LF)
+};
+
+// The line at `position` of a text that ends at `end`, as readLine would
+// store it in a buffer of `capacity` characters: at most capacity - 1
+// characters, the LF for the line end included.
+inline ScannedLine scanLine(const char* position, const char* end, std::size_t capacity) {
+    const std::size_t remaining = static_cast<std::size_t>(end - position);
+    const std::size_t maxStored = capacity > 0 ? capacity - 1 : 0;
+    const std::size_t window = remaining < maxStored ? remaining : maxStored;
+    const void* lf = std::memchr(position, '\n', window);
+    const std::size_t beforeLf = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - position) : window;
+    if (const void* cr = std::memchr(position, '\r', beforeLf)) {
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - position);
+        const bool crLf = at + 1 < remaining && position[at + 1] == '\n';
+        return {position, at, at + (crLf ? 2 : 1), true};
+    }
+    if (lf) return {position, beforeLf, beforeLf + 1, true};
+    return {position, window, window, false};
+}
+
+// Copies the next line at `cursor` into `buffer` with a single LF for its
+// line end, NUL-terminates it and moves the cursor past it. Returns the
+// number of characters stored; 0 at the end of the text (the cursor then
+// stays on the terminating NUL).
+std::size_t readLine(const char*& cursor, char* buffer, std::size_t capacity);

@@ -1,0 +1,120 @@
+#include "mime/mime_part.h"
+
+#include <cstring>
+#include <strings.h>
+
+namespace {
+
+const char* const kScratchNames[4] = {
+    "temporary_b64.code",
+    "temporary_b64_decode.htm",
+    "temporary_qp.code",
+    "temporary_qp_decode.htm",
+};
+
+bool equalNoCase(const char* a, const std::string& b) { return strcasecmp(a, b.c_str()) == 0; }
+
+// Destroys a chain of parts and everything below it without recursing:
+// children are spliced in front of the remaining chain, so each part dies
+// with no links left.
+void destroyChain(std::unique_ptr<MimePart> head) {
+    while (head) {
+        std::unique_ptr<MimePart> rest = std::move(head->nextSibling);
+        if (head->firstChild) {
+            std::unique_ptr<MimePart> children = std::move(head->firstChild);
+            MimePart* last = children.get();
+            while (last->nextSibling) last = last->nextSibling.get();
+            last->nextSibling = std::move(rest);
+            rest = std::move(children);
+        }
+        head = std::move(rest);
+    }
+}
+
+}  // namespace
+
+MimePart::MimePart()
+    : arena_(std::make_shared<LineArena>()),
+      headers(arena_.get()),
+      body(arena_.get()),
+      epilogue(arena_.get()) {
+    fillScratchPaths();
+}
+
+MimePart::MimePart(SubPart, std::shared_ptr<LineArena> arena, int depth)
+    : arena_(std::move(arena)),
+      headers(arena_.get()),
+      body(arena_.get()),
+      epilogue(arena_.get()),
+      depth_(depth) {}
+
+MimePart::~MimePart() {
+    destroyChain(std::move(nextSibling));
+    destroyChain(std::move(firstChild));
+}
+
+std::unique_ptr<MimePart> MimePart::newSubPart() {
+    return std::unique_ptr<MimePart>(new MimePart(SubPart{}, arena_, depth_ + 1));
+}
+
+void MimePart::fillScratchPaths() {
+    const char* folder = hostApi().BKA_GetTempFolder();
+    if (!folder) folder = "";
+    const std::size_t folderLength = std::strlen(folder);
+    for (int i = 0; i < 4; ++i) {
+        if (scratch_[i]) continue;
+        const std::size_t nameLength = std::strlen(kScratchNames[i]);
+        if (folderLength + nameLength >= kScratchPathSize) continue;
+        scratch_[i] = allocateHostBlock(kScratchPathSize);
+        if (!scratch_[i]) continue;
+        std::memcpy(scratch_[i].get(), folder, folderLength);
+        std::memcpy(scratch_[i].get() + folderLength, kScratchNames[i], nameLength + 1);
+    }
+}
+
+const char* MimePart::scratchPath(ScratchFile which) {
+    if (!scratch_[which]) fillScratchPaths();
+    return scratch_[which] ? scratch_[which].get() : "";
+}
+
+char* MimePart::transferEncodingBuffer() {
+    if (!transferEncoding_) transferEncoding_ = allocateHostBlock(kTransferEncodingSize);
+    return transferEncoding_.get();
+}
+
+MimePart* MimePart::findPart(const char* wantedType, const char* wantedSubtype) {
+    MimePart* found = nullptr;
+    std::vector<MimePart*> pending{this};
+    while (!pending.empty() && !found) {
+        MimePart* part = pending.back();
+        pending.pop_back();
+        if ((!wantedType || equalNoCase(wantedType, part->type)) &&
+            (!wantedSubtype || equalNoCase(wantedSubtype, part->subtype))) {
+            found = part;
+        }
+        if (part->nextSibling) pending.push_back(part->nextSibling.get());
+        if (part->firstChild) pending.push_back(part->firstChild.get());
+    }
+    return found;
+}
+
+const MimePart* MimePart::findPart(const char* wantedType, const char* wantedSubtype) const {
+    return const_cast<MimePart*>(this)->findPart(wantedType, wantedSubtype);
+}
+
+bool MimePart::headerValue(const char* name, std::size_t capacity, std::string& value) const {
+    value.clear();
+    const std::size_t nameLength = std::strlen(name);
+    for (std::string_view line : headers) {
+        if (line.size() <= nameLength || line[nameLength] != ':' ||
+            strncasecmp(line.data(), name, nameLength) != 0) {
+            continue;
+        }
+        std::size_t start = line.find_first_not_of(" \t\r\n", nameLength + 1);
+        if (start == std::string_view::npos) start = line.size();
+        const std::size_t room = capacity > 0 ? capacity - 1 : 0;
+        value.assign(line.substr(start, room));
+        return true;
+    }
+    return false;
+}

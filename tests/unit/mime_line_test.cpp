@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mime/line_list.h"
+#include "mime/line_reader.h"
+
+namespace {
+
+// Every line readLine returns for `text` with a buffer of `capacity`.
+std::vector<std::string> readAll(const std::string& text, std::size_t capacity) {
+    std::vector<std::string> lines;
+    std::vector<char> buffer(capacity);
+    const char* cursor = text.c_str();
+    while (std::size_t stored = readLine(cursor, buffer.data(), capacity)) {
+        EXPECT_EQ(buffer[stored], '\0');
+        lines.emplace_back(buffer.data(), stored);
+    }
+    EXPECT_EQ(*cursor, '\0');
+    EXPECT_EQ(cursor, text.c_str() + text.size());
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(ReadLine, EveryKindOfLineEndBecomesOneLf) {
+    EXPECT_EQ(readAll("a\nb\r\nc\rd", 100), (Lines{"a\n", "b\n", "c\n", "d"}));
+    // A CR before a CR is a lone CR: it ends a line of its own.
+    EXPECT_EQ(readAll("a\r\r\nb", 100), (Lines{"a\n", "\n", "b"}));
+    EXPECT_EQ(readAll("\n\r\n\r", 100), (Lines{"\n", "\n", "\n"}));
+    EXPECT_TRUE(readAll("", 100).empty());
+}
+
+TEST(ReadLine, LongLinesAreCutAtCapacityLessOne) {
+    // Capacity 6 stores at most 5 characters, the LF included.
+    EXPECT_EQ(readAll("abcdefgh\n", 6), (Lines{"abcde", "fgh\n"}));
+    EXPECT_EQ(readAll("abcd\r\nx", 6), (Lines{"abcd\n", "x"}));
+    // Five characters fill the buffer: the line end is read as a line of its own.
+    EXPECT_EQ(readAll("abcde\r\nx", 6), (Lines{"abcde", "\n", "x"}));
+    EXPECT_EQ(readAll("abcde\rx", 6), (Lines{"abcde", "\n", "x"}));
+
+    const std::string longLine(70000, 'q');
+    const Lines lines = readAll(longLine + "\r\n", kLineCapacity);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::string(65535, 'q'));
+    EXPECT_EQ(lines[1], std::string(70000 - 65535, 'q') + "\n");
+}
+
+TEST(ReadLine, StopsAtTheTerminatingNulAndStaysThere) {
+    const char text[] = "one\ntwo";
+    const char* cursor = text;
+    char buffer[16];
+    EXPECT_EQ(readLine(cursor, buffer, sizeof buffer), 4u);
+    EXPECT_EQ(readLine(cursor, buffer, sizeof buffer), 3u);
+    EXPECT_STREQ(buffer, "two");
+    EXPECT_EQ(readLine(cursor, buffer, sizeof buffer), 0u);
+    EXPECT_EQ(readLine(cursor, buffer, sizeof buffer), 0u);
+    EXPECT_EQ(cursor, text + 7);
+}
+
+TEST(LineListTest, KeepsLinesInOrderWithCrLfAndJoinsThem) {
+    LineList list;
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(joinLines(list), "");
+    list.appendLine("first");
+    list.appendLine("");
+    list.appendText("folded\r\n continued\r\n");
+    EXPECT_EQ(list.size(), 3u);
+    EXPECT_EQ(list.front(), "first\r\n");
+    EXPECT_EQ(list.back(), "folded\r\n continued\r\n");
+    EXPECT_STREQ(std::next(list.begin()).c_str(), "\r\n");
+    EXPECT_EQ(joinLines(list), "first\r\n\r\nfolded\r\n continued\r\n");
+
+    list.clear();
+    EXPECT_EQ(list.size(), 0u);
+    EXPECT_EQ(joinLines(list), "");
+    list.appendLine("again");
+    EXPECT_EQ(joinLines(list), "again\r\n");
+}
+
+TEST(LineListTest, HoldsManyAndHugeLinesIntact) {
+    LineArena arena;
+    LineList list(&arena);
+    std::string expected;
+    for (int i = 0; i < 50000; ++i) {
+        const std::string line = std::to_string(i) + std::string(static_cast<std::size_t>(i % 97), 'x');
+        list.appendLine(line);
+        expected += line + "\r\n";
+    }
+    const std::string huge(5 * 1024 * 1024, 'h');
+    list.appendLine(huge);
+    expected += huge + "\r\n";
+    EXPECT_EQ(list.size(), 50001u);
+    EXPECT_EQ(list.totalLength(), expected.size());
+    EXPECT_EQ(joinLines(list), expected);
+}
+
+}  // namespace
