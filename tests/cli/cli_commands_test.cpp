@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cli_run.h"
+
+namespace {
+
+const std::string kHtmlMessage = "examples/messages/html-with-image.eml";
+const std::string kPlainMessage = "examples/messages/plain-text.eml";
+const std::string kChineseMessage = "examples/messages/gb2312-report.eml";
+const std::string kSeed = "TORVANE_RANDOM_SEED=1";
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+// The rendering with the run's temporary folder written as "{TEMP}/", so it
+// can be compared with a file kept in the repository.
+std::string withTempFolderNamed(std::string html, const std::string& folder) {
+    const std::string prefix = folder + "/";
+    for (std::size_t at = html.find(prefix); at != std::string::npos; at = html.find(prefix, at)) {
+        html.replace(at, prefix.size(), "{TEMP}/");
+    }
+    return html;
+}
+
+void expectRenderingMatches(const std::string& name, const std::string& arguments) {
+    const std::string temp = freshWorkFolder("render-" + name);
+    const std::string output = temp + "/out.html";
+    const CliRun run = runTorvane("render " + arguments + " --temp '" + temp + "' -o '" + output + "'", kSeed);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string expected =
+        readText(std::string(TORVANE_SOURCE_DIR) + "/tests/data/cli/" + name + ".html");
+    EXPECT_EQ(withTempFolderNamed(readText(output), temp), expected) << "rendering of " << name;
+}
+
+}  // namespace
+
+TEST(CliRender, SampleMessagesRenderAsExpected) {
+    expectRenderingMatches("html-with-image-reply", kHtmlMessage);
+    expectRenderingMatches("html-with-image-forward", kHtmlMessage + " --forward");
+    expectRenderingMatches("plain-text-reply", kPlainMessage + " --settings examples/testtorvane.ini");
+    expectRenderingMatches("gb2312-report-reply", kChineseMessage);
+    expectRenderingMatches("gb2312-report-utf8", kChineseMessage + " --charset UTF-8");
+}
+
+TEST(CliRender, SavesAttachmentsAndPicturesWhereTheHtmlPointsAt) {
+    const std::string temp = freshWorkFolder("render-files");
+    const CliRun run = runTorvane("render " + kHtmlMessage + " --temp '" + temp + "'", kSeed);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readText(temp + "/report.pdf").substr(0, 8), "%PDF-1.4");
+    const std::size_t image = run.out.find("<img src=\"" + temp + "/");
+    ASSERT_NE(image, std::string::npos);
+    const std::size_t start = image + 10;
+    const std::string path = run.out.substr(start, run.out.find('"', start) - start);
+    EXPECT_EQ(readText(path).substr(1, 3), "PNG");
+    EXPECT_EQ(run.out.find("cid:"), std::string::npos);
+}
+
+TEST(CliRender, APlainTextMessageIsLeftToTheMailClientWhileConvertTextIsOff) {
+    const std::string temp = freshWorkFolder("render-plain");
+    const CliRun run = runTorvane("render " + kPlainMessage + " --temp '" + temp + "' -o '" + temp + "/out.html'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("ConvertText"), std::string::npos);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+    EXPECT_FALSE(pathExists(temp + "/out.html"));
+}
+
+TEST(CliRender, BadInputFailsInOneLineWithoutOutputFile) {
+    const std::string work = freshWorkFolder("render-bad");
+    writeFile(work + "/empty.eml", "");
+    writeFile(work + "/binary.eml", std::string("\x7f" "ELF\0\1\2garbage", 13));
+    writeFile(work + "/no-headers.eml", "just some text\nwithout any header\n");
+    const struct {
+        std::string arguments;
+        std::string message;
+    } cases[] = {
+        {work + "/missing.eml", "torvane: cannot read '" + work + "/missing.eml': No such file or directory\n"},
+        {work, "torvane: cannot read '" + work + "': Is a directory\n"},
+        {work + "/empty.eml", "torvane: '" + work + "/empty.eml' is empty\n"},
+        {work + "/binary.eml", "torvane: '" + work + "/binary.eml' is not a message: it holds binary data\n"},
+        {work + "/no-headers.eml",
+         "torvane: '" + work + "/no-headers.eml' is not a message: it does not begin with a header field\n"},
+        {kHtmlMessage + " --template " + work + "/none.tml",
+         "torvane: cannot read '" + work + "/none.tml': No such file or directory\n"},
+        {kHtmlMessage + " --bogus", "torvane: unknown option '--bogus'\n"},
+        {kHtmlMessage + " -o", "torvane: option -o needs a value\n"},
+        {"", "torvane: render takes one MESSAGE file (see 'torvane render --help')\n"},
+    };
+    for (const auto& bad : cases) {
+        const CliRun run = runTorvane("render --temp '" + work + "' -o '" + work + "/out.html' " + bad.arguments);
+        EXPECT_EQ(run.status, 2) << bad.arguments;
+        EXPECT_EQ(run.err, bad.message) << bad.arguments;
+        EXPECT_FALSE(pathExists(work + "/out.html")) << bad.arguments;
+    }
+}
+
+TEST(CliInspect, ShowsTheTreeAsTheParserSeesIt) {
+    const CliRun run = runTorvane("inspect " + kHtmlMessage);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, readText(std::string(TORVANE_SOURCE_DIR) + "/tests/data/cli/html-with-image.inspect.txt"));
+}
+
+TEST(CliInspect, JsonFormIsStable) {
+    const CliRun run = runTorvane("inspect --json " + kChineseMessage);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, readText(std::string(TORVANE_SOURCE_DIR) + "/tests/data/cli/gb2312-report.inspect.json"));
+}
+
+TEST(CliInspect, AMessageWithoutMimeStructureIsOnePlainPart) {
+    const std::string work = freshWorkFolder("inspect-plain");
+    writeFile(work + "/bare.eml", "Subject: hi\n\nno structure here\n");
+    const CliRun run = runTorvane("inspect '" + work + "/bare.eml'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "#0 (no type) lines: 2 header, 1 body, 0 epilogue\nhtml part: none\n");
+}
+
+TEST(CliCheck, BundledTemplatesAreClean) {
+    for (const char* name : {"torvane.tml", "torvanefwd.tml"}) {
+        const CliRun run = runTorvane(std::string("check examples/templates/") + name);
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_NE(run.out.find("warnings (0)"), std::string::npos);
+    }
+}
+
+TEST(CliCheck, ReportsWarningsAndUnusableFiles) {
+    const std::string work = freshWorkFolder("check");
+    writeFile(work + "/warn.tml", "Content-Type: text/html\r\n\r\n<p>%x %%f</p>\r\n");
+    CliRun run = runTorvane("check '" + work + "/warn.tml'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("line 1: %x - unknown placeholder"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("no element with id \"torvane_text_id\""), std::string::npos);
+
+    writeFile(work + "/plain.tml", "<html><body>%f</body></html>\r\n");
+    run = runTorvane("check '" + work + "/plain.tml'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "torvane: '" + work + "/plain.tml' is not a message: it does not begin with a header field\n");
+
+    writeFile(work + "/nohtml.tml", "Content-Type: text/plain\r\n\r\n%f\r\n");
+    run = runTorvane("check '" + work + "/nohtml.tml'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("has no text/html part"), std::string::npos);
+}
+
+TEST(CliGeneral, HelpAndVersion) {
+    EXPECT_EQ(runTorvane("--version").out, "torvane 0.3.8\n");
+    for (const char* command : {"render", "inspect", "check"}) {
+        const CliRun run = runTorvane(std::string(command) + " --help");
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out.rfind(std::string("usage: torvane ") + command, 0), 0u) << run.out;
+    }
+    const CliRun unknown = runTorvane("frobnicate");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err, "torvane: unknown command 'frobnicate' (see 'torvane --help')\n");
+}

@@ -1,0 +1,18 @@
+// Runs the built torvane tool and captures what it printed.
+#pragma once
+
+#include <string>
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// `arguments` is appended to the tool's path as written (shell syntax).
+CliRun runTorvane(const std::string& arguments, const std::string& environment = "");
+
+std::string readText(const std::string& path);
+bool pathExists(const std::string& path);
+// A fresh, empty folder below the test work folder.
+std::string freshWorkFolder(const std::string& name);
