@@ -1,0 +1,13 @@
+// %h{"prefix"name}: any header of the source message, after an optional
+// piece of markup that appears only when the header has a value.
+#pragma once
+
+#include <string>
+
+#include "mime/charset.h"
+
+class HostBuffer;
+
+// The loop phase over the whole text, fetching through the rendering's
+// header buffer. Throws boost::regex_error.
+void runFreeHeaderPhase(std::string& text, HostBuffer& buffer, CharsetCode code);

@@ -1,0 +1,103 @@
+#include "template/render_template.h"
+
+#include <exception>
+
+#include <boost/regex.hpp>
+
+#include "mime/charset.h"
+#include "platform/host_buffer.h"
+#include "platform/message_box.h"
+#include "shell/compose_session.h"
+#include "signature/signature_store.h"
+#include "template/attachment_list.h"
+#include "template/charset_text.h"
+#include "template/free_header_placeholder.h"
+#include "template/header_fetch.h"
+#include "template/header_placeholders.h"
+#include "template/identity_placeholders.h"
+#include "template/render_stage.h"
+#include "template/signature_html.h"
+#include "template/signature_placeholders.h"
+#include "template/single_pass.h"
+
+namespace {
+
+constexpr const char* kErrorCaption = "Error!";
+
+// One bad phase must not stop the rendering: its regex error is shown and
+// the next step runs on the text as the phase left it.
+template <typename Step>
+void runRegexGuarded(Step step) {
+    try {
+        step();
+    } catch (const boost::regex_error& error) {
+        platform::showMessageBox(error.what(), kErrorCaption);
+    }
+}
+
+// Steps 12 to 15: the single pass, storing the rendering, converting a
+// freshly drawn signature and putting the signature in place of the tokens.
+void finishRendering(std::string& text, ComposeSession& session, const SinglePass& pass, CharsetCode code,
+                     bool firstRendering) {
+    enterRenderStage(RenderStage::SinglePass);
+    pass.apply(text);
+    enterRenderStage(RenderStage::StoreRendered);
+    // The rendering moves into the session and the final text is built from
+    // it, which spares one copy of a large quoted body.
+    session.renderedText = std::move(text);
+    text.clear();
+    try {
+        if (firstRendering) {
+            enterRenderStage(RenderStage::ConvertSignature);
+            session.signatureText = convertFromCharset(session.signatureText, code);
+        }
+        enterRenderStage(RenderStage::SignatureTokens);
+        text = withSignatureTokensReplaced(session.renderedText, signatureHtml(session));
+    } catch (...) {
+        text = session.renderedText;
+        throw;
+    }
+}
+
+}  // namespace
+
+void renderTemplate(const char* charsetName, ComposeSession& session, const std::string& quotedBody,
+                    std::string& text) {
+    SinglePass pass;
+    HostBuffer headerBuffer(kHeaderBufferSize);
+    const bool firstRendering = charsetName == nullptr;
+    const ResolvedCharset charset = resolveCharset(charsetName);
+
+    runRegexGuarded([&] {  // guard A
+        if (session.resetCharset) {
+            enterRenderStage(RenderStage::MetaCharset);
+            rewriteMetaCharset(text, charset.name);
+        }
+        runCharsetTextPhase(text, charset.code);
+    });
+
+    registerHeaderPlaceholders(pass, headerBuffer, session, charset.code);
+
+    runRegexGuarded([&] { runNamedSignaturePhase(text, session, charset.code); });  // guard B
+
+    try {  // guard C
+        registerIdentityPlaceholders(pass, charset.code);
+    } catch (...) {
+        platform::showMessageBox("Error in loading mailbox.ini!", kErrorCaption);
+    }
+
+    runRegexGuarded([&] { runAttachmentListPhases(text, session, charset.code); });  // guard D
+    runRegexGuarded([&] { runFreeHeaderPhase(text, headerBuffer, charset.code); });  // guard E
+
+    if (firstRendering) loadRandomSignature(session);
+
+    pass.registerPlaceholder(kSignatureToken, "(?<!%)%R");
+    pass.registerBorrowedPlaceholder(quotedBody, "(?<!%)%m");
+    pass.registerPlaceholder("%", "%%");
+
+    try {  // guard F
+        finishRendering(text, session, pass, charset.code, firstRendering);
+    } catch (const boost::regex_error&) {
+        platform::showMessageBox("Regular expression error! ", kErrorCaption);
+    }
+}

@@ -1,0 +1,17 @@
+// The template engine: renders a reply or forward template (HTML with
+// placeholders) for one compose session.
+#pragma once
+
+#include <string>
+
+class ComposeSession;
+
+// Rewrites `text` (a copy of the template) into the HTML the compose window
+// shows. `charsetName` null: the first rendering, under the charset the host
+// reports for the message, drawing a random signature; otherwise a
+// re-rendering under that charset with the session's current signature.
+// Writes the session's renderedText (with the signature tokens still in it)
+// and signature fields. Regular-expression errors of the phases are shown to
+// the user and the rendering goes on; other errors reach the caller.
+void renderTemplate(const char* charsetName, ComposeSession& session, const std::string& quotedBody,
+                    std::string& text);

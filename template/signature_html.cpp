@@ -1,0 +1,56 @@
+#include "template/signature_html.h"
+
+#include <cstring>
+
+#include "shell/compose_session.h"
+
+namespace {
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    std::string result;
+    result.reserve(text.size());
+    std::size_t start = 0;
+    for (std::size_t found; (found = text.find(from, start)) != std::string::npos; start = found + from.size()) {
+        result.append(text, start, found - start);
+        result += to;
+    }
+    result.append(text, start, std::string::npos);
+    text.swap(result);
+}
+
+}  // namespace
+
+std::string textToHtml(const std::string& text) {
+    std::string html = text;
+    replaceAll(html, " ", "&nbsp;");
+    replaceAll(html, "\r\n", "</div><div>");
+    return "<div>" + html + "</div>";
+}
+
+std::string signatureHtml(const ComposeSession& session) {
+    return session.signatureIsHtml ? session.signatureText : textToHtml(session.signatureText);
+}
+
+// A plain search rather than the regular expression "((?<!%)%RANDOM-SIGN)":
+// the same matches (the token cannot overlap itself), but the rendered text
+// holds the whole quoted body and a regex scan of it is far too slow.
+std::string withSignatureTokensReplaced(const std::string& text, const std::string& signatureHtml) {
+    const std::size_t tokenLength = std::strlen(kSignatureToken);
+    std::string result;
+    result.reserve(text.size());
+    std::size_t start = 0;
+    for (std::size_t found = text.find(kSignatureToken); found != std::string::npos;
+         found = text.find(kSignatureToken, found + tokenLength)) {
+        if (found > 0 && text[found - 1] == '%') continue;
+        result.append(text, start, found - start);
+        result += signatureHtml;
+        start = found + tokenLength;
+    }
+    result.append(text, start, std::string::npos);
+    return result;
+}
+
+void replaceSignatureTokens(std::string& text, const std::string& signatureHtml) {
+    if (text.find(kSignatureToken) == std::string::npos) return;
+    text = withSignatureTokensReplaced(text, signatureHtml);
+}

@@ -1,0 +1,21 @@
+// Signatures as HTML, and the token that stands for the current random
+// signature in a rendered text until the last step puts the signature in.
+#pragma once
+
+#include <string>
+
+class ComposeSession;
+
+constexpr const char* kSignatureToken = "%RANDOM-SIGN";
+
+// Plain signature text to HTML: spaces become "&nbsp;", each CR LF closes
+// one "<div>" and opens the next. Nothing else is escaped.
+std::string textToHtml(const std::string& text);
+
+// The session's current signature as HTML (as stored when it is HTML).
+std::string signatureHtml(const ComposeSession& session);
+
+// Replaces every "%RANDOM-SIGN" not preceded by "%" by `signatureHtml`,
+// literally, left to right.
+void replaceSignatureTokens(std::string& text, const std::string& signatureHtml);
+std::string withSignatureTokensReplaced(const std::string& text, const std::string& signatureHtml);

@@ -1,0 +1,55 @@
+#include "template/single_pass.h"
+
+#include <boost/regex.hpp>
+
+void SinglePass::registerPlaceholder(std::string value, const std::string& pattern) {
+    owned_.push_back(std::move(value));
+    addAlternative(owned_.back(), pattern);
+}
+
+void SinglePass::registerBorrowedPlaceholder(const std::string& value, const std::string& pattern) {
+    addAlternative(value, pattern);
+}
+
+void SinglePass::addAlternative(std::string_view value, const std::string& pattern) {
+    // Groups inside a pattern shift the numbers of the later alternatives.
+    const std::size_t innerGroups = boost::regex(pattern).mark_count();
+    if (!values_.empty()) combinedPattern_ += '|';
+    combinedPattern_ += '(' + pattern + ')';
+    values_.push_back(value);
+    groups_.push_back(nextGroup_);
+    nextGroup_ += 1 + innerGroups;
+}
+
+void SinglePass::apply(std::string& text) const {
+    if (values_.empty()) return;
+    const boost::regex combined(combinedPattern_);
+
+    std::size_t valueBytes = 0;
+    for (const auto value : values_) valueBytes += value.size();
+    std::string output;
+    output.reserve(text.size() + valueBytes);
+
+    auto position = text.cbegin();
+    boost::smatch match;
+    while (position != text.cend() && boost::regex_search(position, text.cend(), match, combined)) {
+        output.append(position, match[0].first);
+        for (std::size_t i = 0; i < groups_.size(); ++i) {
+            if (!match[static_cast<int>(groups_[i])].matched) continue;
+            if (values_[i].empty()) {
+                output += ' ';
+            } else {
+                output.append(values_[i].data(), values_[i].size());
+            }
+            break;
+        }
+        position = match[0].second;
+        if (match[0].first == match[0].second) {
+            // An empty match would stop the scan here; step over one character.
+            output += *position;
+            ++position;
+        }
+    }
+    output.append(position, text.cend());
+    text.swap(output);
+}
