@@ -16,14 +16,24 @@ public:
 
     // `bytes` of uninitialised storage aligned for a pointer; valid until the
     // arena is destroyed.
-    void* allocate(std::size_t bytes);
+    void* allocate(std::size_t bytes) {
+        bytes = (bytes + kAlignment - 1) & ~(kAlignment - 1);
+        if (bytes > left_) newBlock(bytes);
+        void* result = next_;
+        next_ += bytes;
+        left_ -= bytes;
+        return result;
+    }
 
     // Bytes taken from the system so far.
     std::size_t reservedBytes() const { return reserved_; }
 
 private:
+    static constexpr std::size_t kAlignment = alignof(void*);
     static constexpr std::size_t kFirstBlock = 16 * 1024;
     static constexpr std::size_t kLargestBlock = 4 * 1024 * 1024;
+
+    void newBlock(std::size_t atLeast);
 
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* next_ = nullptr;

@@ -2,25 +2,9 @@
 
 #include <cstring>
 
-char* LineList::appendUninitialised(std::size_t length) {
-    if (!arena_) {
-        ownArena_ = std::make_unique<LineArena>();
-        arena_ = ownArena_.get();
-    }
-    void* storage = arena_->allocate(sizeof(Node) + length + 1);
-    Node* node = static_cast<Node*>(storage);
-    node->next = nullptr;
-    node->length = length;
-    node->text()[length] = '\0';
-    if (last_) {
-        last_->next = node;
-    } else {
-        first_ = node;
-    }
-    last_ = node;
-    ++size_;
-    totalLength_ += length;
-    return node->text();
+void LineList::makeOwnArena() {
+    ownArena_ = std::make_unique<LineArena>();
+    arena_ = ownArena_.get();
 }
 
 void LineList::appendLine(std::string_view content) {

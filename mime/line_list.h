@@ -76,7 +76,24 @@ public:
     std::string_view back() const { return std::string_view(last_->text(), last_->length); }
 
 private:
-    char* appendUninitialised(std::size_t length);
+    // Room for one more line of `length` characters (NUL added), linked in.
+    char* appendUninitialised(std::size_t length) {
+        if (!arena_) makeOwnArena();
+        Node* node = static_cast<Node*>(arena_->allocate(sizeof(Node) + length + 1));
+        node->next = nullptr;
+        node->length = length;
+        node->text()[length] = '\0';
+        if (last_) {
+            last_->next = node;
+        } else {
+            first_ = node;
+        }
+        last_ = node;
+        ++size_;
+        totalLength_ += length;
+        return node->text();
+    }
+    void makeOwnArena();
 
     LineArena* arena_ = nullptr;
     std::unique_ptr<LineArena> ownArena_;

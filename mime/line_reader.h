@@ -9,6 +9,10 @@
 // Capacity of the line buffer of every reader of MIME text.
 constexpr std::size_t kLineCapacity = 65536;
 
+// Index of the first CR, LF or NUL among the first `limit` characters of a
+// NUL-terminated text; `limit` when there is none.
+std::size_t findLineBreak(const char* text, std::size_t limit);
+
 // One line found at a position of the text, without copying it.
 struct ScannedLine {
     const char* text;       // start of the line's characters
@@ -17,22 +21,21 @@ struct ScannedLine {
     bool terminated;        // a line end was found (stored as one LF)
 };
 
-// The line at `position` of a text that ends at `end`, as readLine would
-// store it in a buffer of `capacity` characters: at most capacity - 1
-// characters, the LF for the line end included.
-inline ScannedLine scanLine(const char* position, const char* end, std::size_t capacity) {
-    const std::size_t remaining = static_cast<std::size_t>(end - position);
+// The line at `position` of a NUL-terminated text, as readLine would store
+// it in a buffer of `capacity` characters: at most capacity - 1 characters,
+// the LF for the line end included.
+inline ScannedLine scanLine(const char* position, std::size_t capacity) {
     const std::size_t maxStored = capacity > 0 ? capacity - 1 : 0;
-    const std::size_t window = remaining < maxStored ? remaining : maxStored;
-    const void* lf = std::memchr(position, '\n', window);
-    const std::size_t beforeLf = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - position) : window;
-    if (const void* cr = std::memchr(position, '\r', beforeLf)) {
-        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - position);
-        const bool crLf = at + 1 < remaining && position[at + 1] == '\n';
-        return {position, at, at + (crLf ? 2 : 1), true};
+    const std::size_t at = findLineBreak(position, maxStored);
+    if (at == maxStored) return {position, at, at, false};
+    switch (position[at]) {
+    case '\n':
+        return {position, at, at + 1, true};
+    case '\r':
+        return {position, at, at + (position[at + 1] == '\n' ? 2 : 1), true};
+    default:  // the end of the text
+        return {position, at, at, false};
     }
-    if (lf) return {position, beforeLf, beforeLf + 1, true};
-    return {position, window, window, false};
 }
 
 // Copies the next line at `cursor` into `buffer` with a single LF for its

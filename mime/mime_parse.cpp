@@ -62,17 +62,17 @@ void MimePart::parse(const char*& cursor, const char* enclosingBoundary) {
     subtype.clear();
     boundary.reset();
     const std::string enclosing = enclosingBoundary ? enclosingBoundary : "";
-    parseLines(cursor, cursor + std::strlen(cursor), enclosingBoundary ? &enclosing : nullptr);
+    parseLines(cursor, enclosingBoundary ? &enclosing : nullptr);
 }
 
-void MimePart::parseLines(const char*& cursor, const char* end, const std::string* enclosing) {
+void MimePart::parseLines(const char*& cursor, const std::string* enclosing) {
     enum class Phase { Header, Body, Epilogue } phase = Phase::Header;
     MimePart* lastChild = nullptr;
     std::string folded;  // a header with its continuation lines
 
-    while (cursor < end) {
+    while (*cursor != '\0') {
         const char* lineStart = cursor;
-        const ScannedLine line = scanLine(cursor, end, kLineCapacity);
+        const ScannedLine line = scanLine(cursor, kLineCapacity);
         cursor += line.consumed;
         const std::string_view content(line.text, line.length);
 
@@ -83,13 +83,13 @@ void MimePart::parseLines(const char*& cursor, const char* end, const std::strin
                 continue;
             }
             std::string_view header;
-            if (cursor < end && (*cursor == ' ' || *cursor == '\t')) {
+            if (*cursor == ' ' || *cursor == '\t') {
                 folded.assign(content);
                 folded += "\r\n";
                 // Continuation lines are read behind the text collected so
                 // far, in what is left of one line buffer.
-                while (cursor < end && (*cursor == ' ' || *cursor == '\t') && folded.size() + 2 <= kLineCapacity) {
-                    const ScannedLine more = scanLine(cursor, end, kLineCapacity - folded.size());
+                while ((*cursor == ' ' || *cursor == '\t') && folded.size() + 2 <= kLineCapacity) {
+                    const ScannedLine more = scanLine(cursor, kLineCapacity - folded.size());
                     cursor += more.consumed;
                     folded.append(more.text, more.length);
                     folded += "\r\n";
@@ -128,7 +128,7 @@ void MimePart::parseLines(const char*& cursor, const char* end, const std::strin
                         firstChild = std::move(child);
                     }
                     lastChild = added;
-                    added->parseLines(cursor, end, &*boundary);
+                    added->parseLines(cursor, &*boundary);
                     continue;
                 }
                 if (isClosingDelimiter(afterDashes, *boundary)) {

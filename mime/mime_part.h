@@ -79,7 +79,7 @@ private:
 
     void fillScratchPaths();
     void takeContentType(std::string_view header);
-    void parseLines(const char*& cursor, const char* end, const std::string* enclosing);
+    void parseLines(const char*& cursor, const std::string* enclosing);
 
     HostBlock scratch_[4];
     HostBlock transferEncoding_;
