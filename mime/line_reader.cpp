@@ -11,23 +11,25 @@
 // into a page that the text does not touch, and the scan stops at the block
 // holding the terminating NUL; the bytes around the text that the first and
 // last block cover are read but ignored, hence no address sanitizing here.
-__attribute__((no_sanitize("address"))) std::size_t findLineBreak(const char* text, std::size_t limit) {
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i nul = _mm_setzero_si128();
-    const auto breaks = [&](const char* aligned) {
-        const __m128i block = _mm_load_si128(reinterpret_cast<const __m128i*>(aligned));
-        const __m128i found =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)), _mm_cmpeq_epi8(block, nul));
-        return static_cast<unsigned>(_mm_movemask_epi8(found));
-    };
+namespace {
+
+__attribute__((no_sanitize("address"))) unsigned breaksIn(const char* aligned) {
+    const __m128i block = _mm_load_si128(reinterpret_cast<const __m128i*>(aligned));
+    const __m128i found = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\r')),
+                                                    _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
+                                       _mm_cmpeq_epi8(block, _mm_setzero_si128()));
+    return static_cast<unsigned>(_mm_movemask_epi8(found));
+}
+
+}  // namespace
+
+std::size_t findLineBreak(const char* text, std::size_t limit) {
     const std::size_t skew = reinterpret_cast<std::uintptr_t>(text) & 15u;
-    const char* block = text - skew;
-    unsigned mask = breaks(block) >> skew;
+    unsigned mask = breaksIn(text - skew) >> skew;
     std::size_t offset = 0;
     if (!mask) {
         for (offset = 16 - skew; offset < limit; offset += 16) {
-            mask = breaks(text + offset);
+            mask = breaksIn(text + offset);
             if (mask) break;
         }
         if (!mask) return limit;
