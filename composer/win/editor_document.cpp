@@ -1,0 +1,65 @@
+#include "composer/win/editor_document.h"
+
+#include <cstring>
+
+#include "composer/win/win_sink.h"
+#include "shell/win/compose_window_session.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+const char kEditorClassName[] = "Internet Explorer_Server";
+constexpr UINT kGetObjectTimeoutMs = 1000;
+
+}  // namespace
+
+BOOL CALLBACK findEditorWindow(HWND window, LPARAM out) {
+    char className[100];
+    if (GetClassNameA(window, className, sizeof className) == 0) return TRUE;
+    if (std::strcmp(className, kEditorClassName) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(out) = window;
+    return FALSE;
+}
+
+void ComposeWindowSession::loadHtml(const std::string& html) {
+    // Without ObjectFromLresult nobody could take the editor's answer, and an
+    // answer never unmarshaled keeps a reference on the document: don't ask.
+    if (!oleaccModule || !editorWindow || !objectFromLresultFn) return;
+
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(editorWindow, getObjectMessage, 0, 0, SMTO_ABORTIFHUNG, kGetObjectTimeoutMs, &result))
+        return;
+
+    document.Reset();
+    // The editor hands out its document as IHTMLDocument; everything later
+    // uses IHTMLDocument2, so ask for that interface rather than assume it.
+    ComPtr<IHTMLDocument> baseDocument;
+    if (FAILED(objectFromLresultFn(static_cast<LRESULT>(result), IID_IHTMLDocument, 0,
+                                   reinterpret_cast<void**>(baseDocument.GetAddressOf()))) ||
+        !baseDocument)
+        return;
+    if (FAILED(baseDocument.As(&document))) return;
+
+    // The creator's reference is given back at once: the connection point
+    // keeps the sink while it is connected, and the sink lets itself go after
+    // the first ready-state change. (MinGW's ComPtr::Attach would add a
+    // reference, so the new one is taken over directly.)
+    ComPtr<CWinSink> sink;
+    *sink.GetAddressOf() = new CWinSink(editorWindow);
+    sink->connectSink(document.Get());
+    sink.Reset();
+
+    ComPtr<IPersistStreamInit> persist;
+    if (FAILED(document.As(&persist))) return;
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf()))) return;
+
+    persist->InitNew();
+    ULONG written = 0;
+    stream->Write(html.c_str(), static_cast<ULONG>(lstrlenA(html.c_str())), &written);
+    LARGE_INTEGER start = {};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    persist->Load(stream.Get());
+    document->close();
+}

@@ -1,0 +1,50 @@
+// CWinSink: the event sink that one loadHtml attaches to the editor's
+// document. On the document's first ready-state change it repaints the
+// editor, selects the text of the element "torvane_text_id" (where the user
+// starts to write) and detaches itself.
+#pragma once
+
+#include <windows.h>
+#include <mshtml.h>
+#include <ocidl.h>
+#include <wrl/client.h>
+
+class CWinSink : public IDispatch {
+public:
+    // Starts with one reference, held by the creator.
+    explicit CWinSink(HWND editorWindow);
+    CWinSink(const CWinSink&) = delete;
+    CWinSink& operator=(const CWinSink&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
+    STDMETHODIMP Invoke(DISPID dispid, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exceptionInfo, UINT* argumentError) override;
+
+    // Advises the document's HTMLDocumentEvents2 connection point; returns
+    // the result of finding that point. The sink keeps no reference on the
+    // document: only the document's own events use it.
+    HRESULT connectSink(IHTMLDocument2* document);
+    // Unadvises and lets go of the connection point; safe when not connected.
+    HRESULT disconnectSink();
+    // Selects the text of the element "torvane_text_id" and scrolls it into view.
+    void focusTextElement();
+
+    // Sinks alive in this process; lets tests prove that none is leaked.
+    static LONG liveInstances();
+
+protected:
+    virtual ~CWinSink();
+
+private:
+    IHTMLDocument2* document_ = nullptr;
+    LONG referenceCount_ = 1;
+    Microsoft::WRL::ComPtr<IConnectionPoint> connectionPoint_;
+    HRESULT adviseResult_ = CONNECT_E_CANNOTCONNECT;
+    DWORD cookie_ = 0;
+    HWND editorWindow_ = nullptr;
+};

@@ -1,0 +1,14 @@
+// The window-bound session's construction and tear-down, reduced to the
+// fields the editor document code reads: these tests need neither the
+// settings file nor the editor's subclassing.
+#include "shell/win/compose_window_session.h"
+
+ComposeWindowSession::ComposeWindowSession(HWND composeWindow, SessionKind kind, HMODULE oleaccModule,
+                                           UINT getObjectMessage, ObjectFromLresultFn objectFromLresultFn)
+    : ComposeSession(composeWindow, kind),
+      objectFromLresultFn(objectFromLresultFn),
+      subclassRecord(composeWindow),
+      oleaccModule(oleaccModule),
+      getObjectMessage(getObjectMessage) {}
+
+ComposeWindowSession::~ComposeWindowSession() = default;

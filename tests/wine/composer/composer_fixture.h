@@ -1,0 +1,73 @@
+// Shared set-up of the composer tests under wine: a COM apartment, the
+// accessibility library as the plug-in loads it, a compose window, a test
+// document and a session bound to the compose window.
+#pragma once
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "composer/win/win_sink.h"
+#include "shell/win/compose_window_session.h"
+#include "tests/wine/editor_window.h"
+#include "tests/wine/test_document.h"
+
+namespace wintest {
+
+class ComApartment {
+public:
+    ComApartment() { CoInitialize(nullptr); }
+    ~ComApartment() { CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};
+
+class LoadedLibrary {
+public:
+    explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
+    ~LoadedLibrary() {
+        if (module_) FreeLibrary(module_);
+    }
+    LoadedLibrary(const LoadedLibrary&) = delete;
+    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+    HMODULE get() const { return module_; }
+
+private:
+    HMODULE module_;
+};
+
+class ComposerWineTest : public ::testing::Test {
+protected:
+    ComposerWineTest() {
+        session = std::make_unique<ComposeWindowSession>(compose.handle(), SessionKind::Compose, oleacc.get(),
+                                                         getObjectMessage, objectFromLresult);
+    }
+
+    void SetUp() override {
+        ASSERT_NE(oleacc.get(), nullptr);
+        ASSERT_NE(objectFromLresult, nullptr);
+    }
+
+    // Every reference the plug-in took on the document is given back and no
+    // sink is left alive, once the session is gone and the events are done.
+    void expectEverythingReleased() {
+        session.reset();
+        EXPECT_EQ(document->connectedSinks(), 0u);
+        EXPECT_EQ(document->references(), 1u);  // the test's own
+        EXPECT_EQ(CWinSink::liveInstances(), 0);
+    }
+
+    ComApartment apartment;
+    LoadedLibrary oleacc{"OLEACC.DLL"};
+    ObjectFromLresultFn objectFromLresult = reinterpret_cast<ObjectFromLresultFn>(
+        reinterpret_cast<void*>(GetProcAddress(oleacc.get(), "ObjectFromLresult")));
+    UINT getObjectMessage = RegisterWindowMessageA("WM_HTML_GETOBJECT");
+    PlainWindow compose{nullptr, "TorvaneTestCompose"};
+    Microsoft::WRL::ComPtr<TestDocument> document = TestDocument::create();
+    std::unique_ptr<ComposeWindowSession> session;
+};
+
+}  // namespace wintest

@@ -1,0 +1,315 @@
+#include "tests/wine/test_document.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "composer/win/html_ids.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace wintest {
+namespace {
+
+std::string narrow(const wchar_t* text) {
+    std::string result;
+    for (; text && *text; ++text) result += *text < 0x80 ? static_cast<char>(*text) : '?';
+    return result;
+}
+
+const char* boolText(VARIANT_BOOL value) {
+    return value == VARIANT_TRUE ? "true" : value == VARIANT_FALSE ? "false" : "not-a-bool";
+}
+
+// An object the document hands out: it answers IUnknown, IDispatch and its
+// own interface, and keeps the document alive while anyone holds it.
+template <class Stub>
+class DocumentPart : public Stub {
+public:
+    DocumentPart(TestDocument* document, const IID& iid) : document_(document), iid_(iid) {}
+    virtual ~DocumentPart() = default;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != iid_) return E_NOINTERFACE;
+        *out = static_cast<Stub*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG count = --references_;
+        if (count == 0) delete this;
+        return static_cast<ULONG>(count);
+    }
+
+protected:
+    ComPtr<TestDocument> document_;
+
+private:
+    const IID iid_;
+    LONG references_ = 1;
+};
+
+template <class Part, class Interface, class... Arguments>
+HRESULT handOut(Interface** out, Arguments&&... arguments) {
+    if (!out) return E_POINTER;
+    *out = new Part(std::forward<Arguments>(arguments)...);  // the caller's reference
+    return S_OK;
+}
+
+class TestElement final : public DocumentPart<HtmlElementStub> {
+public:
+    explicit TestElement(TestDocument* document) : DocumentPart(document, IID_IHTMLElement) {}
+};
+
+class TestElementCollection final : public DocumentPart<HtmlElementCollectionStub> {
+public:
+    explicit TestElementCollection(TestDocument* document) : DocumentPart(document, IID_IHTMLElementCollection) {}
+
+    STDMETHODIMP item(VARIANT name, VARIANT index, IDispatch** found) override {
+        std::string call = "item ";
+        call += name.vt == VT_BSTR ? narrow(name.bstrVal) : "<not a string>";
+        call += index.vt == VT_I4 ? " " + std::to_string(index.lVal) : " <not an I4>";
+        document_->record(call);
+        if (!found) return E_POINTER;
+        *found = nullptr;
+        const bool wanted = name.vt == VT_BSTR && narrow(name.bstrVal) == "torvane_text_id";
+        if (!wanted || !document_->hasTextElement()) return S_OK;
+        return handOut<TestElement>(found, document_.Get());
+    }
+};
+
+class TestTxtRange final : public DocumentPart<HtmlTxtRangeStub> {
+public:
+    explicit TestTxtRange(TestDocument* document) : DocumentPart(document, IID_IHTMLTxtRange) {}
+
+    STDMETHODIMP collapse(VARIANT_BOOL start) override {
+        document_->record(std::string("collapse ") + boolText(start));
+        return S_OK;
+    }
+    STDMETHODIMP moveToElementText(IHTMLElement* element) override {
+        document_->record(dynamic_cast<TestElement*>(element) ? "moveToElementText element"
+                                                               : "moveToElementText other");
+        return document_->moveToElementTextResult;
+    }
+    STDMETHODIMP select() override {
+        document_->record("select");
+        return S_OK;
+    }
+    STDMETHODIMP scrollIntoView(VARIANT_BOOL start) override {
+        document_->record(std::string("scrollIntoView ") + boolText(start));
+        return S_OK;
+    }
+};
+
+class TestSelection final : public DocumentPart<HtmlSelectionObjectStub> {
+public:
+    explicit TestSelection(TestDocument* document) : DocumentPart(document, IID_IHTMLSelectionObject) {}
+
+    STDMETHODIMP createRange(IDispatch** range) override {
+        document_->record("createRange");
+        return handOut<TestTxtRange>(range, document_.Get());
+    }
+};
+
+class TestConnectionPoint final : public IConnectionPoint {
+public:
+    explicit TestConnectionPoint(TestDocument* document) : document_(document) {}
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IConnectionPoint) return E_NOINTERFACE;
+        *out = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const LONG count = --references_;
+        if (count == 0) delete this;
+        return static_cast<ULONG>(count);
+    }
+    STDMETHODIMP GetConnectionInterface(IID* iid) override {
+        if (!iid) return E_POINTER;
+        *iid = kDiidHtmlDocumentEvents2;
+        return S_OK;
+    }
+    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override {
+        if (!container) return E_POINTER;
+        *container = document_.Get();
+        document_->AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override { return document_->advise(sink, cookie); }
+    STDMETHODIMP Unadvise(DWORD cookie) override { return document_->unadvise(cookie); }
+    STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+
+private:
+    ~TestConnectionPoint() = default;
+    ComPtr<TestDocument> document_;
+    LONG references_ = 1;
+};
+
+}  // namespace
+
+ComPtr<TestDocument> TestDocument::create() {
+    ComPtr<TestDocument> document;
+    *document.GetAddressOf() = new TestDocument();  // MinGW's Attach would add a reference
+    return document;
+}
+
+TestDocument::TestDocument() {
+    // Aggregating the free-threaded marshaler makes the accessibility
+    // library's marshaling hand back this very object inside the process.
+    CoCreateFreeThreadedMarshaler(static_cast<IPersistStreamInit*>(this), freeThreadedMarshaler_.GetAddressOf());
+}
+
+TestDocument::~TestDocument() {
+    dropSinks();
+}
+
+bool TestDocument::hasTextElement() const {
+    switch (textElement) {
+        case TextElement::Present: return true;
+        case TextElement::Absent: return false;
+        case TextElement::FromLoadedHtml: break;
+    }
+    return loadedBytes.find("id=\"torvane_text_id\"") != std::string::npos;
+}
+
+std::vector<HRESULT> TestDocument::fire(DISPID dispid, bool withResult) {
+    std::vector<DWORD> cookies;
+    for (const Connection& connection : sinks_) cookies.push_back(connection.cookie);
+    std::vector<HRESULT> answers;
+    for (DWORD cookie : cookies) {
+        // A sink that an earlier one's event unadvised is no longer called.
+        auto connection = std::find_if(sinks_.begin(), sinks_.end(),
+                                       [cookie](const Connection& c) { return c.cookie == cookie; });
+        if (connection == sinks_.end()) continue;
+        IDispatch* sink = connection->sink;
+        DISPPARAMS parameters = {};
+        VARIANT result;
+        VariantInit(&result);
+        answers.push_back(sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters,
+                                       withResult ? &result : nullptr, nullptr, nullptr));
+        VariantClear(&result);
+    }
+    return answers;
+}
+
+void TestDocument::dropSinks() {
+    std::vector<Connection> sinks;
+    sinks.swap(sinks_);
+    for (const Connection& connection : sinks) connection.sink->Release();
+}
+
+STDMETHODIMP TestDocument::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    queriedInterfaces.push_back(iid);
+    if (iid == IID_IUnknown || iid == IID_IPersist || iid == IID_IPersistStreamInit) {
+        *out = static_cast<IPersistStreamInit*>(this);
+    } else if (iid == IID_IDispatch || iid == IID_IHTMLDocument || iid == IID_IHTMLDocument2) {
+        *out = static_cast<IHTMLDocument2*>(this);
+    } else if (iid == IID_IConnectionPointContainer) {
+        *out = static_cast<IConnectionPointContainer*>(this);
+    } else if (iid == IID_IOleCommandTarget) {
+        *out = static_cast<IOleCommandTarget*>(this);
+    } else if (iid == IID_IMarshal && freeThreadedMarshaler_) {
+        return freeThreadedMarshaler_->QueryInterface(iid, out);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TestDocument::AddRef() {
+    return static_cast<ULONG>(++references_);
+}
+
+STDMETHODIMP_(ULONG) TestDocument::Release() {
+    const LONG count = --references_;
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+}
+
+STDMETHODIMP TestDocument::get_all(IHTMLElementCollection** all) {
+    record("get_all");
+    return handOut<TestElementCollection>(all, this);
+}
+
+STDMETHODIMP TestDocument::get_selection(IHTMLSelectionObject** selection) {
+    record("get_selection");
+    return handOut<TestSelection>(selection, this);
+}
+
+STDMETHODIMP TestDocument::close() {
+    record("close");
+    return S_OK;
+}
+
+STDMETHODIMP TestDocument::Load(LPSTREAM stream) {
+    record("Load");
+    if (!stream) return E_POINTER;
+    loadedBytes.clear();
+    char chunk[4096];
+    ULONG read = 0;
+    while (SUCCEEDED(stream->Read(chunk, sizeof chunk, &read)) && read > 0) loadedBytes.append(chunk, read);
+    return S_OK;
+}
+
+STDMETHODIMP TestDocument::InitNew() {
+    record("InitNew");
+    loadedBytes.clear();
+    return S_OK;
+}
+
+STDMETHODIMP TestDocument::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+    const bool events = iid == kDiidHtmlDocumentEvents2;
+    record(events ? "FindConnectionPoint HTMLDocumentEvents2" : "FindConnectionPoint other");
+    if (!point) return E_POINTER;
+    *point = nullptr;
+    if (!events || !offersConnectionPoint) return CONNECT_E_NOCONNECTION;
+    return handOut<TestConnectionPoint>(point, this);
+}
+
+STDMETHODIMP TestDocument::Exec(const GUID* group, DWORD command, DWORD option, VARIANT* in, VARIANT* out) {
+    std::string call = "Exec ";
+    call += group && *group == kCgidMshtml ? "CGID_MSHTML" : "other-group";
+    call += " " + std::to_string(command) + " " + std::to_string(option);
+    if (in) call += " with-input";
+    if (out) call += " with-output";
+    record(call);
+    return S_OK;
+}
+
+HRESULT TestDocument::advise(IUnknown* sink, DWORD* cookie) {
+    record("Advise");
+    if (!sink || !cookie) return E_POINTER;
+    *cookie = 0;
+    if (FAILED(adviseResult)) return adviseResult;
+    // Like the browser: the event interface itself, else plain IDispatch.
+    IDispatch* dispatch = nullptr;
+    if (FAILED(sink->QueryInterface(kDiidHtmlDocumentEvents2, reinterpret_cast<void**>(&dispatch))) &&
+        FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
+        return CONNECT_E_CANNOTCONNECT;
+    *cookie = nextCookie_++;
+    sinks_.push_back({*cookie, dispatch});
+    return S_OK;
+}
+
+HRESULT TestDocument::unadvise(DWORD cookie) {
+    record("Unadvise");
+    auto connection =
+        std::find_if(sinks_.begin(), sinks_.end(), [cookie](const Connection& c) { return c.cookie == cookie; });
+    if (connection == sinks_.end()) return CONNECT_E_NOCONNECTION;
+    IDispatch* sink = connection->sink;
+    sinks_.erase(connection);
+    unadviseReleaseCounts.push_back(sink->Release());
+    return S_OK;
+}
+
+}  // namespace wintest
