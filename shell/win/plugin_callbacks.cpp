@@ -1,0 +1,96 @@
+#include "shell/win/plugin_callbacks.h"
+
+#include <cstdio>
+#include <string>
+
+#include "composer/win/editor_subclass.h"
+#include "platform/host_api.h"
+#include "platform/message_box.h"
+#include "shell/captions.h"
+#include "shell/compose_open_rules.h"
+#include "shell/module_paths.h"
+#include "shell/win/menu_commands.h"
+#include "shell/win/plugin_state.h"
+
+namespace {
+
+constexpr const char* kPlugInName = "testtorvne";
+constexpr const char* kPlugInMaker = "Kestrum";
+constexpr const char* kPlugInVersion = "0.3.8";
+constexpr const char* kPlugInDescription = "torvane in new way";
+
+// No exception may unwind into the host.
+template <typename Action>
+void guarded(Action action) {
+    try {
+        action();
+    } catch (...) {
+    }
+}
+
+void openCompose(HWND window, int mode) {
+    const ComposeAnswer answer = composeAnswerFor(mode);
+    if (answer == ComposeAnswer::None) return;
+    const char* folder = hostApi().BKA_GetCurrentFolder();
+    if (isDraftOrOutboxFolder(folder ? folder : "")) return;
+    if (!registerSession(window, SessionKind::Compose)) return;
+    ComposeWindowSession* session = findSession(window);
+    if (session->runComposeFlow(answer == ComposeAnswer::Forward) && session->editorWindow) {
+        subclassEditor(session->subclassRecord, session->editorWindow);
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+int WINAPI BKC_OnStart() {
+    guarded([] {
+        HWND mainWindow = nullptr, treeView = nullptr, listView = nullptr, messageView = nullptr;
+        hostApi().BKA_GetWindowHandles(&mainWindow, &treeView, &listView, &messageView);
+        createPluginState();
+        menuCommands().saveTemplateCommandId = -1;
+    });
+    return 0;
+}
+
+int WINAPI BKC_OnExit() {
+    guarded([] {
+        if (PluginState* state = pluginState()) state->sessions.clear();
+        releaseCaptions();
+        destroyPluginState();
+    });
+    return 0;
+}
+
+int WINAPI BKC_OnMenuInit(HWND /*window*/, HMENU /*menu*/, int /*kind*/) {
+    guarded([] { loadCaptions(settingsPath()); });
+    return 0;
+}
+
+int WINAPI BKC_OnOpenCompose(HWND window, int mode) {
+    guarded([&] { openCompose(window, mode); });
+    return 0;
+}
+
+int WINAPI BKC_OnKeyDispatch(HWND /*window*/, int /*key*/, int /*shift*/) { return 0; }
+
+int WINAPI BKC_OnPlugInSetup(HWND /*window*/) {
+    guarded([] {
+        char text[32];
+        std::snprintf(text, sizeof text, "testtorvane [%s]", kPlugInVersion);
+        platform::showMessageBox(text, "Version");
+    });
+    return 1;
+}
+
+int WINAPI BKC_OnPlugInInfo(PlugInInfoRecord* record) {
+    if (!record) return 0;
+    lstrcpynA(record->name, kPlugInName, sizeof record->name);
+    lstrcpynA(record->maker, kPlugInMaker, sizeof record->maker);
+    lstrcpynA(record->version, kPlugInVersion, sizeof record->version);
+    lstrcpynA(record->description, kPlugInDescription, sizeof record->description);
+    return 0;
+}
+
+}  // extern "C"

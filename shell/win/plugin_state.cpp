@@ -1,0 +1,62 @@
+#include "shell/win/plugin_state.h"
+
+#include <objbase.h>
+
+namespace {
+
+std::unique_ptr<PluginState>& currentState() {
+    static std::unique_ptr<PluginState> state;
+    return state;
+}
+
+template <typename Function>
+Function entryPoint(HMODULE module, const char* name) {
+    if (!module) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+PluginState::PluginState() {
+    comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
+    oleaccModule.reset(LoadLibraryA("OLEACC.DLL"));
+    objectFromLresultFn = entryPoint<ObjectFromLresultFn>(oleaccModule.get(), "ObjectFromLresult");
+    getObjectMessage = RegisterWindowMessageA("WM_HTML_GETOBJECT");
+}
+
+PluginState::~PluginState() {
+    // Sessions hold document pointers and copies of the library's entry
+    // point: they go before the library and before COM.
+    sessions.clear();
+    oleaccModule.reset();
+    // An apartment this object did not open (another model already set on
+    // the thread) is not closed by it.
+    if (comInitialized_) CoUninitialize();
+}
+
+PluginState* pluginState() { return currentState().get(); }
+
+void createPluginState() {
+    currentState().reset();
+    currentState() = std::make_unique<PluginState>();
+}
+
+void destroyPluginState() { currentState().reset(); }
+
+bool registerSession(HWND window, SessionKind kind) {
+    PluginState* state = pluginState();
+    if (!state) return false;
+    const std::uintptr_t key = sessionKey(window);
+    if (state->sessions.count(key)) return false;
+    auto session = std::make_unique<ComposeWindowSession>(window, kind, state->oleaccModule.get(),
+                                                          state->getObjectMessage, state->objectFromLresultFn);
+    state->sessions.emplace(key, std::move(session));
+    return true;
+}
+
+ComposeWindowSession* findSession(HWND window) {
+    PluginState* state = pluginState();
+    if (!state) return nullptr;
+    const auto found = state->sessions.find(sessionKey(window));
+    return found == state->sessions.end() ? nullptr : found->second.get();
+}

@@ -1,0 +1,54 @@
+// The process-wide state of a started plug-in and its registry of compose
+// sessions, one per compose window.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <type_traits>
+
+#include "shell/compose_session.h"
+#include "shell/win/compose_window_session.h"
+
+struct LibraryRelease {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using LibraryHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryRelease>;
+
+// Compose window handle, compared as an unsigned number, to its session.
+using SessionRegistry = std::map<std::uintptr_t, std::unique_ptr<ComposeWindowSession>>;
+
+inline std::uintptr_t sessionKey(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
+
+class PluginState {
+public:
+    // Initialises COM on the calling (the host's user-interface) thread and
+    // loads the accessibility library; failures surface later, when a
+    // session needs the editor's document.
+    PluginState();
+    virtual ~PluginState();
+    PluginState(const PluginState&) = delete;
+    PluginState& operator=(const PluginState&) = delete;
+
+    LibraryHandle oleaccModule;
+    UINT getObjectMessage = 0;
+    ObjectFromLresultFn objectFromLresultFn = nullptr;
+    SessionRegistry sessions;
+
+private:
+    bool comInitialized_ = false;
+};
+
+// The state of the started plug-in; null before BKC_OnStart and after BKC_OnExit.
+PluginState* pluginState();
+void createPluginState();
+void destroyPluginState();
+
+// Creates a session for the window unless it has one; true when created.
+// False as well when the plug-in has not been started.
+bool registerSession(HWND window, SessionKind kind);
+
+// The window's session, or null.
+ComposeWindowSession* findSession(HWND window);
