@@ -1,0 +1,38 @@
+#include "tests/wine/host_windows.h"
+
+#include <stdexcept>
+
+namespace wintest {
+namespace {
+
+constexpr const char* kWindowClass = "TorvaneTestHostWindow";
+
+void registerWindowClass() {
+    static const bool registered = [] {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kWindowClass;
+        return RegisterClassA(&windowClass) != 0;
+    }();
+    if (!registered) throw std::runtime_error("cannot register the host's window class");
+}
+
+}  // namespace
+
+OwnedWindow createHostWindow(const char* title) {
+    registerWindowClass();
+    HWND window = CreateWindowExA(0, kWindowClass, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!window) throw std::runtime_error("cannot create a host window");
+    return OwnedWindow(window);
+}
+
+HostWindows::HostWindows() : main_(createHostWindow("Host main window")) {}
+
+HWND HostWindows::openComposeWindow() {
+    compose_.push_back(createHostWindow("Host compose window"));
+    return compose_.back().get();
+}
+
+}  // namespace wintest
