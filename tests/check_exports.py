@@ -87,9 +87,9 @@ def main():
         print("FAIL: " + problem)
     if problems:
         sys.exit(1)
-    print("OK: %s exports %s; imports %s" % (module, ", ".join("%s @%d" % (n, o) for o, n in sorted(names.items())),
-                                           ", ".join(imports)))
-
+    print("OK: %s, imports %s" % (module, ", ".join(imports)))
+    for ordinal, name in sorted(names.items()):
+        print("  @%-2d %s" % (ordinal, name))
 
 if __name__ == "__main__":
     main()

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Installs what is missing, then configures, builds and tests all builds:
+#   native       Linux, Debug: unit tests and tool tests
+#   native-asan  the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   win32        the shipping i686 DLL: its export and import tables
+#   win64        the x86_64 DLL driven by the test host under wine (Xvfb)
+# Exit status 0 only when every build is free of warnings and every test passes.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh || exit 1
+
+failures=()
+timings=()
+
+# stage NAME COMMAND...: runs the command, its output kept in build/logs.
+stage() {
+    local name=$1 started status
+    shift
+    started=$(date +%s)
+    mkdir -p build/logs
+    if "$@" >"build/logs/$name.log" 2>&1; then status=ok; else status=FAILED; failures+=("$name"); fi
+    timings+=("$(printf '%-22s %5ss  %s' "$name" "$(( $(date +%s) - started ))" "$status")")
+    return 0
+}
+
+build() {
+    local preset=$1
+    cmake --preset "$preset" || return 1
+    cmake --build --preset "$preset" || return 1
+}
+
+# ctest prints one line per test; its summary and any failure are shown below.
+run_tests() {
+    local preset=$1
+    shift
+    "$@" ctest --preset "$preset"
+}
+
+for preset in native native-asan win32 win64; do
+    stage "build-$preset" build "$preset"
+    if grep -q "warning:" "build/logs/build-$preset.log"; then
+        echo "build-$preset: compiler or linker warnings:"
+        grep "warning:" "build/logs/build-$preset.log" | sort -u | head -20
+        failures+=("warnings-$preset")
+    fi
+    if [[ " ${failures[*]} " == *" build-$preset "* ]]; then
+        echo "build-$preset failed:"
+        grep -E "error|FAILED" "build/logs/build-$preset.log" | head -30
+        continue
+    fi
+    if [ "$preset" = win64 ]; then
+        stage "test-$preset" run_tests "$preset" xvfb-run -a
+    else
+        stage "test-$preset" run_tests "$preset"
+    fi
+    echo "== $preset"
+    grep -E "tests passed|Total Test time|\*\*\*|Failed|FAILED" "build/logs/test-$preset.log" || true
+    if [[ " ${failures[*]} " == *" test-$preset "* ]]; then
+        echo "-- last lines of build/logs/test-$preset.log:"
+        tail -80 "build/logs/test-$preset.log"
+    fi
+done
+
+echo
+echo "== timings"
+printf '%s\n' "${timings[@]}"
+if [ ${#failures[@]} -gt 0 ]; then
+    echo "FAILED: ${failures[*]}"
+    exit 1
+fi
+echo "all builds and tests passed"
