@@ -1,25 +1,9 @@
-#include "platform/message_box.h"
-
 #include <iostream>
-#include <utility>
+#include <string>
 
 namespace platform {
-namespace {
 
-MessageBoxSink& sink() {
-    static MessageBoxSink current;
-    return current;
-}
-
-}  // namespace
-
-void setMessageBoxSink(MessageBoxSink newSink) { sink() = std::move(newSink); }
-
-void showMessageBox(const std::string& text, const std::string& caption) {
-    if (sink()) {
-        sink()(text, caption);
-        return;
-    }
+void showNativeMessageBox(const std::string& text, const std::string& caption) {
     std::cerr << caption << ": " << text << '\n';
 }
 

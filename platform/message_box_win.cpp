@@ -1,26 +1,10 @@
-#include "platform/message_box.h"
-
 #include <windows.h>
 
-#include <utility>
+#include <string>
 
 namespace platform {
-namespace {
 
-MessageBoxSink& sink() {
-    static MessageBoxSink current;
-    return current;
-}
-
-}  // namespace
-
-void setMessageBoxSink(MessageBoxSink newSink) { sink() = std::move(newSink); }
-
-void showMessageBox(const std::string& text, const std::string& caption) {
-    if (sink()) {
-        sink()(text, caption);
-        return;
-    }
+void showNativeMessageBox(const std::string& text, const std::string& caption) {
     MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
 }
 
