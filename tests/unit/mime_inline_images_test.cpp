@@ -141,24 +141,4 @@ TEST_F(InlineImages, AnOutlookRelatedMessageGetsItsPicturesInPlace) {
     EXPECT_EQ(html.find("CID:"), std::string::npos) << html;
 }
 
-TEST_F(InlineImages, TheSameIdResolvesToItsOwnTreesPicture) {
-    const std::string source = "Content-Type: image/gif\r\nContent-Id: <logo>\r\n\r\nsource\r\n";
-    const std::string templateText = "Content-Type: image/gif\r\nContent-Id: <logo>\r\n\r\ntemplate\r\n";
-    MimePart sourceRoot;
-    MimePart templateRoot;
-    parseText(sourceRoot, source);
-    parseText(templateRoot, templateText);
-    ContentIdList list;
-    std::string body = "<img src=cid:logo>";
-    visit(sourceRoot, saveInlineImage, list);
-    rewriteContentIds(body, list);
-    list.clear();
-    std::string html = "<img src=cid:logo>";
-    visit(templateRoot, saveInlineImage, list);
-    rewriteContentIds(html, list);
-    EXPECT_NE(body, html);
-    EXPECT_EQ(readWhole(body.substr(9, body.size() - 10)), "source\r\n");
-    EXPECT_EQ(readWhole(html.substr(9, html.size() - 10)), "template\r\n");
-}
-
 }  // namespace

@@ -79,21 +79,4 @@ TEST(LineListTest, KeepsLinesInOrderWithCrLfAndJoinsThem) {
     EXPECT_EQ(joinLines(list), "again\r\n");
 }
 
-TEST(LineListTest, HoldsManyAndHugeLinesIntact) {
-    LineArena arena;
-    LineList list(&arena);
-    std::string expected;
-    for (int i = 0; i < 50000; ++i) {
-        const std::string line = std::to_string(i) + std::string(static_cast<std::size_t>(i % 97), 'x');
-        list.appendLine(line);
-        expected += line + "\r\n";
-    }
-    const std::string huge(5 * 1024 * 1024, 'h');
-    list.appendLine(huge);
-    expected += huge + "\r\n";
-    EXPECT_EQ(list.size(), 50001u);
-    EXPECT_EQ(list.totalLength(), expected.size());
-    EXPECT_EQ(joinLines(list), expected);
-}
-
 }  // namespace
