@@ -5,12 +5,13 @@
 
 #include "shell/compose_session.h"
 #include "template/loop_phase.h"
+#include "template/placeholder_pattern.h"
 
 namespace {
 
 void runAttachmentListPhase(std::string& text, const ComposeSession& session, CharsetCode code, bool vertical) {
-    static const boost::regex horizontalPattern("(?<!%)%LH[{]([^}]*)[}]");
-    static const boost::regex verticalPattern("(?<!%)%LV[{]([^}]*)[}]");
+    static const boost::regex horizontalPattern(placeholderPattern("LH[{]([^}]*)[}]"));
+    static const boost::regex verticalPattern(placeholderPattern("LV[{]([^}]*)[}]"));
     std::string label = " ";
     runLoopPhase(text, vertical ? verticalPattern : horizontalPattern,
                  vertical ? RenderStage::AttachmentListV : RenderStage::AttachmentListH,

@@ -1,9 +1,10 @@
 #include "template/charset_text.h"
 
 #include "template/loop_phase.h"
+#include "template/placeholder_pattern.h"
 
 void runCharsetTextPhase(std::string& text, CharsetCode code) {
-    static const boost::regex pattern("(?<!%)%CETXT[{]([^}]*)[}][{]([^}]*)[}]");
+    static const boost::regex pattern(placeholderPattern("CETXT[{]([^}]*)[}][{]([^}]*)[}]"));
     const bool chinese = isChineseCharset(code);
     std::string chineseText;
     std::string otherText;

@@ -6,6 +6,7 @@
 #include "template/header_fetch.h"
 #include "template/html_escape.h"
 #include "template/loop_phase.h"
+#include "template/placeholder_pattern.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ std::string unquotedPrefix(std::string prefix) {
 }  // namespace
 
 void runFreeHeaderPhase(std::string& text, HostBuffer& buffer, CharsetCode code) {
-    static const boost::regex pattern("(?<!%)%h[{](\"[^}\"]*\"){0,1}([^}]*)[}]");
+    static const boost::regex pattern(placeholderPattern("h[{](\"[^}\"]*\"){0,1}([^}]*)[}]"));
     runLoopPhase(text, pattern, RenderStage::FreeHeader,
                  [&](const boost::smatch& occurrence) -> std::optional<std::string> {
                      if (occurrence[2].length() == 0) return std::string();

@@ -6,6 +6,7 @@
 #include "shell/compose_session.h"
 #include "template/header_fetch.h"
 #include "template/html_escape.h"
+#include "template/placeholder_pattern.h"
 #include "template/single_pass.h"
 
 SplitAddress splitAddress(const std::string& text) {
@@ -30,22 +31,22 @@ std::string stripReplyPrefix(const std::string& text) {
 void registerHeaderPlaceholders(SinglePass& pass, HostBuffer& buffer, const ComposeSession& session,
                                 CharsetCode code) {
     const std::string from = fetchMessageHeader(buffer, "From", kHeaderCapacity);
-    pass.registerPlaceholder(htmlEscapeAngles(convertFromCharset(from, code)), "(?<!%)%f");
+    pass.registerPlaceholder(htmlEscapeAngles(convertFromCharset(from, code)), placeholderPattern("f"));
     SplitAddress split = splitAddress(from);
-    pass.registerPlaceholder(std::move(split.displayName), "(?<!%)%n");
-    pass.registerPlaceholder(std::move(split.address), "(?<!%)%a");
+    pass.registerPlaceholder(std::move(split.displayName), placeholderPattern("n"));
+    pass.registerPlaceholder(std::move(split.address), placeholderPattern("a"));
 
     const std::string to = fetchMessageHeader(buffer, "To", kHeaderCapacity);
-    pass.registerPlaceholder(htmlEscapeAngles(convertFromCharset(to, code)), "(?<!%)%t");
+    pass.registerPlaceholder(htmlEscapeAngles(convertFromCharset(to, code)), placeholderPattern("t"));
 
-    pass.registerPlaceholder(fetchMessageHeader(buffer, "Date", kDateCapacity), "(?<!%)%d");
+    pass.registerPlaceholder(fetchMessageHeader(buffer, "Date", kDateCapacity), placeholderPattern("d"));
 
     const std::string messageId = fetchMessageHeader(buffer, "Message-Id", kHeaderCapacity);
-    pass.registerPlaceholder(htmlEscapeAngles(messageId), "(?<!%)%i");
-    pass.registerPlaceholder(trimContentId(messageId), "(?<!%)%I");
+    pass.registerPlaceholder(htmlEscapeAngles(messageId), placeholderPattern("i"));
+    pass.registerPlaceholder(trimContentId(messageId), placeholderPattern("I"));
 
     const std::string subject =
         convertFromCharset(fetchComposeHeader(buffer, session.composeWindow, "Subject", kHeaderCapacity), code);
-    pass.registerPlaceholder(subject, "(?<!%)%s");
-    pass.registerPlaceholder(stripReplyPrefix(subject), "(?<!%)%S");
+    pass.registerPlaceholder(subject, placeholderPattern("s"));
+    pass.registerPlaceholder(stripReplyPrefix(subject), placeholderPattern("S"));
 }

@@ -6,6 +6,7 @@
 #include "platform/ini.h"
 #include "signature/signature_store.h"
 #include "template/html_escape.h"
+#include "template/placeholder_pattern.h"
 #include "template/render_stage.h"
 #include "template/single_pass.h"
 
@@ -22,7 +23,7 @@ void registerIdentityPlaceholders(SinglePass& pass, CharsetCode code) {
         name = platform::readProfileString("Account", "YourName", "", kIdentityValueSize, identityFile);
         address = platform::readProfileString("Account", "MailAddress", "", kIdentityValueSize, identityFile);
     }
-    pass.registerPlaceholder(convertFromCharset(name, code), "(?<!%)%N");
+    pass.registerPlaceholder(convertFromCharset(name, code), placeholderPattern("N"));
     enterRenderStage(RenderStage::IdentityAddress);
-    pass.registerPlaceholder(htmlEscapeAngles(address), "(?<!%)%A");
+    pass.registerPlaceholder(htmlEscapeAngles(address), placeholderPattern("A"));
 }

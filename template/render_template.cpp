@@ -1,6 +1,7 @@
 #include "template/render_template.h"
 
 #include <exception>
+#include <utility>
 
 #include <boost/regex.hpp>
 
@@ -15,6 +16,7 @@
 #include "template/header_fetch.h"
 #include "template/header_placeholders.h"
 #include "template/identity_placeholders.h"
+#include "template/placeholder_pattern.h"
 #include "template/render_stage.h"
 #include "template/signature_html.h"
 #include "template/signature_placeholders.h"
@@ -42,9 +44,11 @@ void finishRendering(std::string& text, ComposeSession& session, const SinglePas
     enterRenderStage(RenderStage::SinglePass);
     pass.apply(text);
     enterRenderStage(RenderStage::StoreRendered);
-    // The rendering moves into the session and the final text is built from
-    // it, which spares one copy of a large quoted body.
-    session.renderedText = std::move(text);
+    // The rendering moves into the session, and the final text is built from
+    // it in the buffer of the rendering it replaces: a large quoted body is
+    // then neither copied once more nor given fresh memory twice.
+    std::string finalText = std::exchange(session.renderedText, std::move(text));
+    finalText.clear();
     text.clear();
     try {
         if (firstRendering) {
@@ -52,7 +56,8 @@ void finishRendering(std::string& text, ComposeSession& session, const SinglePas
             session.signatureText = convertFromCharset(session.signatureText, code);
         }
         enterRenderStage(RenderStage::SignatureTokens);
-        text = withSignatureTokensReplaced(session.renderedText, signatureHtml(session));
+        appendWithSignatureTokensReplaced(finalText, session.renderedText, signatureHtml(session));
+        text.swap(finalText);
     } catch (...) {
         text = session.renderedText;
         throw;
@@ -91,8 +96,8 @@ void renderTemplate(const char* charsetName, ComposeSession& session, const std:
 
     if (firstRendering) loadRandomSignature(session);
 
-    pass.registerPlaceholder(kSignatureToken, "(?<!%)%R");
-    pass.registerBorrowedPlaceholder(quotedBody, "(?<!%)%m");
+    pass.registerPlaceholder(kSignatureToken, placeholderPattern("R"));
+    pass.registerBorrowedPlaceholder(quotedBody, placeholderPattern("m"));
     pass.registerPlaceholder("%", "%%");
 
     try {  // guard F

@@ -34,23 +34,24 @@ std::string signatureHtml(const ComposeSession& session) {
 // A plain search rather than the regular expression "((?<!%)%RANDOM-SIGN)":
 // the same matches (the token cannot overlap itself), but the rendered text
 // holds the whole quoted body and a regex scan of it is far too slow.
-std::string withSignatureTokensReplaced(const std::string& text, const std::string& signatureHtml) {
+void appendWithSignatureTokensReplaced(std::string& output, const std::string& text,
+                                       const std::string& signatureHtml) {
     const std::size_t tokenLength = std::strlen(kSignatureToken);
-    std::string result;
-    result.reserve(text.size());
+    output.reserve(output.size() + text.size());
     std::size_t start = 0;
     for (std::size_t found = text.find(kSignatureToken); found != std::string::npos;
          found = text.find(kSignatureToken, found + tokenLength)) {
         if (found > 0 && text[found - 1] == '%') continue;
-        result.append(text, start, found - start);
-        result += signatureHtml;
+        output.append(text, start, found - start);
+        output += signatureHtml;
         start = found + tokenLength;
     }
-    result.append(text, start, std::string::npos);
-    return result;
+    output.append(text, start, std::string::npos);
 }
 
 void replaceSignatureTokens(std::string& text, const std::string& signatureHtml) {
     if (text.find(kSignatureToken) == std::string::npos) return;
-    text = withSignatureTokensReplaced(text, signatureHtml);
+    std::string result;
+    appendWithSignatureTokensReplaced(result, text, signatureHtml);
+    text.swap(result);
 }

@@ -18,4 +18,6 @@ std::string signatureHtml(const ComposeSession& session);
 // Replaces every "%RANDOM-SIGN" not preceded by "%" by `signatureHtml`,
 // literally, left to right.
 void replaceSignatureTokens(std::string& text, const std::string& signatureHtml);
-std::string withSignatureTokensReplaced(const std::string& text, const std::string& signatureHtml);
+// The same, appending the result to `output` (whose capacity may be reused).
+void appendWithSignatureTokensReplaced(std::string& output, const std::string& text,
+                                       const std::string& signatureHtml);

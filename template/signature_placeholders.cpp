@@ -8,6 +8,7 @@
 #include "shell/compose_session.h"
 #include "signature/signature_store.h"
 #include "template/loop_phase.h"
+#include "template/placeholder_pattern.h"
 #include "template/signature_html.h"
 
 namespace {
@@ -23,7 +24,7 @@ std::string wantedSignatureName(const std::string& written) {
 }  // namespace
 
 void runNamedSignaturePhase(std::string& text, ComposeSession& session, CharsetCode code) {
-    static const boost::regex pattern("(?<!%)%G[{]([^}]*)[}]");
+    static const boost::regex pattern(placeholderPattern("G[{]([^}]*)[}]"));
     const std::string folder = signatureFolder();
     runLoopPhase(text, pattern, RenderStage::NamedSignature,
                  [&](const boost::smatch& occurrence) -> std::optional<std::string> {

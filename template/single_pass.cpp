@@ -1,6 +1,20 @@
 #include "template/single_pass.h"
 
+#include <unordered_map>
+
 #include <boost/regex.hpp>
+
+namespace {
+
+// Every rendering registers the same few patterns: compile each once.
+const boost::regex& compiled(const std::string& pattern) {
+    thread_local std::unordered_map<std::string, boost::regex> cache;
+    auto found = cache.find(pattern);
+    if (found == cache.end()) found = cache.emplace(pattern, boost::regex(pattern)).first;
+    return found->second;
+}
+
+}  // namespace
 
 void SinglePass::registerPlaceholder(std::string value, const std::string& pattern) {
     owned_.push_back(std::move(value));
@@ -13,7 +27,7 @@ void SinglePass::registerBorrowedPlaceholder(const std::string& value, const std
 
 void SinglePass::addAlternative(std::string_view value, const std::string& pattern) {
     // Groups inside a pattern shift the numbers of the later alternatives.
-    const std::size_t innerGroups = boost::regex(pattern).mark_count();
+    const std::size_t innerGroups = compiled(pattern).mark_count();
     if (!values_.empty()) combinedPattern_ += '|';
     combinedPattern_ += '(' + pattern + ')';
     values_.push_back(value);
@@ -23,7 +37,7 @@ void SinglePass::addAlternative(std::string_view value, const std::string& patte
 
 void SinglePass::apply(std::string& text) const {
     if (values_.empty()) return;
-    const boost::regex combined(combinedPattern_);
+    const boost::regex& combined = compiled(combinedPattern_);
 
     std::size_t valueBytes = 0;
     for (const auto value : values_) valueBytes += value.size();
