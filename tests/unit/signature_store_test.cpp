@@ -25,12 +25,6 @@ protected:
     }
 };
 
-TEST_F(SignatureStore, FolderIsDataFolderFollowedByMailbox) {
-    host().dataFolder = "D:\\Data\\";
-    host().currentMailBox = "box1\\";
-    EXPECT_EQ(signatureFolder(), "D:\\Data\\box1\\");
-}
-
 TEST_F(SignatureStore, DefaultOnlyIsFoundByEveryMode) {
     writeMailboxFile("$$$00000Default.txt", "d");
     for (const char* wanted : {"default", "Default", "fault", ""}) {

@@ -4,19 +4,12 @@
 class CharsetText : public TemplateFixture {};
 
 TEST_F(CharsetText, ChineseGroupGivesTheFirstText) {
-    for (const char* name : {"GB2312", "gb2312", "GB18030", "HZ-GB-2312", "BIG5", "big5-hkscs", "GB2312-80"}) {
+    for (const char* name : {"gb2312", "GB18030", "HZ-GB-2312", "big5-hkscs"}) {
         EXPECT_EQ(render("%CETXT{a}{b}", name), "a") << name;
     }
-    for (const char* name : {"UTF-8", "UTF-7", "US-ASCII", "ISO-8859-1", "ISO-8859-2", "ISO-8859-15", "KOI8-R", ""}) {
+    for (const char* name : {"UTF-8", "UTF-7", "ISO-8859-1", "KOI8-R", ""}) {
         EXPECT_EQ(render("%CETXT{a}{b}", name), "b") << name;
     }
-}
-
-TEST_F(CharsetText, FirstRenderingAsksTheHost) {
-    host().message.charset = "gb2312";
-    EXPECT_EQ(render("%CETXT{a}{b}"), "a");
-    host().message.charset = "iso-8859-1";
-    EXPECT_EQ(render("%CETXT{a}{b}"), "b");
 }
 
 TEST_F(CharsetText, OneBracePairIsNotAPlaceholder) {
@@ -40,10 +33,12 @@ TEST_F(CharsetText, TextsAreInsertedAsWrittenAndFilledLater) {
     EXPECT_EQ(render("%CETXT{%G{Work}{-}}", "GB2312"), "<div>W</div><div></div><div></div>");
 }
 
-TEST_F(CharsetText, ReRenderingUnderAnotherCharsetSwitchesTheText) {
-    host().message.charset = "GB2312";
+TEST_F(CharsetText, FirstRenderingAsksTheHostAndAReRenderingSwitches) {
+    host().message.charset = "gb2312";
     EXPECT_EQ(render("%CETXT{a}{b}"), "a");
     EXPECT_EQ(render("%CETXT{a}{b}", "UTF-8"), "b");
+    host().message.charset = "iso-8859-1";
+    EXPECT_EQ(render("%CETXT{a}{b}"), "b");
 }
 
 TEST_F(CharsetText, MetaCharsetIsRewrittenOnlyWhenTheSessionAsks) {

@@ -35,11 +35,6 @@ TEST_F(Identity, NameIsConvertedAndAddressEscaped) {
     EXPECT_EQ(render("%N|%A", "UTF-8"), "<Bo> \xD5\xC5|Bo &lt;bo@example.org&gt;");
 }
 
-TEST_F(Identity, ValuesAreCutAt255Characters) {
-    writeMailboxFile("MailBox.ini", "[Account]\r\nYourName=" + std::string(300, 'n') + "\r\n");
-    EXPECT_EQ(render("%N"), std::string(255, 'n'));
-}
-
 class NamedSignatures : public TemplateFixture {
 protected:
     void SetUp() override {

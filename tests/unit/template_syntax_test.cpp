@@ -103,9 +103,3 @@ TEST(SinglePassAlternation, GroupsInsideAPatternDoNotShiftTheValues) {
     EXPECT_EQ(text, "firstsecond ");
 }
 
-TEST(SinglePassAlternation, NothingRegisteredLeavesTheText) {
-    SinglePass pass;
-    std::string text = "%f%%";
-    pass.apply(text);
-    EXPECT_EQ(text, "%f%%");
-}

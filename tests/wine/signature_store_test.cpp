@@ -76,11 +76,6 @@ private:
     std::unique_ptr<wintest::MessageBoxCatcher> catcher_;
 };
 
-TEST_F(SignatureStoreOnWindows, FolderIsTheHostsDataFolderAndMailbox) {
-    EXPECT_EQ(signatureFolder(), folder);
-    EXPECT_NE(folder.find('\\'), std::string::npos);
-}
-
 TEST_F(SignatureStoreOnWindows, NamedLookupSkipsEverythingThatIsNoSignatureFile) {
     write("signature.txt", "not one");
     write("$$$00009Work.doc", "not one");
