@@ -56,6 +56,8 @@ int WINAPI BKC_OnStart() {
 
 int WINAPI BKC_OnExit() {
     guarded([] {
+        // The pop-up menu and the ids belong to this run of the host.
+        menuCommands() = MenuCommands();
         if (PluginState* state = pluginState()) state->sessions.clear();
         releaseCaptions();
         destroyPluginState();
@@ -63,8 +65,12 @@ int WINAPI BKC_OnExit() {
     return 0;
 }
 
-int WINAPI BKC_OnMenuInit(HWND /*window*/, HMENU /*menu*/, int /*kind*/) {
-    guarded([] { loadCaptions(settingsPath()); });
+int WINAPI BKC_OnMenuInit(HWND /*window*/, HMENU menu, int kind) {
+    guarded([&] {
+        loadCaptions(settingsPath());
+        if (kind == kMainMenuKind) addEditTemplateItems(menu);
+        if (kind == kComposeMenuKind) buildComposePopupMenu();
+    });
     return 0;
 }
 

@@ -47,11 +47,28 @@ bool registerSession(HWND window, SessionKind kind) {
     PluginState* state = pluginState();
     if (!state) return false;
     const std::uintptr_t key = sessionKey(window);
-    if (state->sessions.count(key)) return false;
+    const auto found = state->sessions.find(key);
+    if (found != state->sessions.end()) {
+        HWND editor = found->second->editorWindow;
+        if (!editor || IsWindow(editor)) return false;
+        removeSession(window);
+    }
     auto session = std::make_unique<ComposeWindowSession>(window, kind, state->oleaccModule.get(),
                                                           state->getObjectMessage, state->objectFromLresultFn);
     state->sessions.emplace(key, std::move(session));
     return true;
+}
+
+void removeSession(HWND window) {
+    PluginState* state = pluginState();
+    if (!state) return;
+    const auto found = state->sessions.find(sessionKey(window));
+    if (found == state->sessions.end()) return;
+    // Out of the registry before its tear-down runs, so that nothing reached
+    // from the tear-down finds a half-destroyed session.
+    std::unique_ptr<ComposeWindowSession> session = std::move(found->second);
+    state->sessions.erase(found);
+    session.reset();
 }
 
 ComposeWindowSession* findSession(HWND window) {

@@ -47,8 +47,13 @@ void createPluginState();
 void destroyPluginState();
 
 // Creates a session for the window unless it has one; true when created.
-// False as well when the plug-in has not been started.
+// False as well when the plug-in has not been started. A session whose
+// editor window no longer exists belongs to a closed window whose handle
+// the system has handed out again: it is replaced.
 bool registerSession(HWND window, SessionKind kind);
+
+// Destroys the window's session, if it has one.
+void removeSession(HWND window);
 
 // The window's session, or null.
 ComposeWindowSession* findSession(HWND window);
