@@ -14,11 +14,27 @@ bool fileExists(const std::string& path) {
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+namespace {
+
+// OpenFile takes paths shorter than OFS_MAXPATHNAME only; a longer one (a
+// deep temporary or plug-in folder) is opened with CreateFileA instead of
+// being reported as unreadable.
+HANDLE openForReading(const std::string& path) {
+    if (path.size() < OFS_MAXPATHNAME) {
+        OFSTRUCT info;
+        const HFILE opened = OpenFile(path.c_str(), &info, OF_READ);
+        if (opened == HFILE_ERROR) return INVALID_HANDLE_VALUE;
+        return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(opened));
+    }
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
 std::optional<std::string> readFile(const std::string& path) {
-    OFSTRUCT info;
-    HFILE opened = OpenFile(path.c_str(), &info, OF_READ);
-    if (opened == HFILE_ERROR) return std::nullopt;
-    HANDLE file = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(opened));
+    HANDLE file = openForReading(path);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     const DWORD size = GetFileSize(file, nullptr);
     std::string content;
     if (size != INVALID_FILE_SIZE && size > 0) {
