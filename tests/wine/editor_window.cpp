@@ -42,8 +42,8 @@ void registerClass(const std::string& name, WNDPROC procedure) {
     RegisterClassExA(&windowClass);  // already registered is fine
 }
 
-HWND createWindow(const std::string& className, HWND parent) {
-    return CreateWindowExA(0, className.c_str(), "", parent ? WS_CHILD : WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+HWND createWindow(const std::string& className, HWND parent, DWORD extendedStyle = 0) {
+    return CreateWindowExA(extendedStyle, className.c_str(), "", parent ? WS_CHILD : WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
                            parent, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
@@ -87,13 +87,14 @@ int EditorWindow::getObjectRequests() const {
     return state_->getObjectRequests;
 }
 
-HungEditorWindow::HungEditorWindow() {
+HungEditorWindow::HungEditorWindow(HWND parent) {
     std::promise<HWND> created;
     std::future<HWND> window = created.get_future();
     std::future<void> released = release_.get_future();
-    thread_ = std::thread([created = std::move(created), released = std::move(released)]() mutable {
+    thread_ = std::thread([parent, created = std::move(created), released = std::move(released)]() mutable {
         registerClass(kEditorClassName, editorProc);
-        HWND own = createWindow(kEditorClassName, nullptr);
+        // No WM_PARENTNOTIFY: the parent's thread is waiting for this window and could not answer.
+        HWND own = createWindow(kEditorClassName, parent, WS_EX_NOPARENTNOTIFY);
         created.set_value(own);
         released.wait();  // blocked: sent messages wait here unanswered
         destroyWindow(own, kEditorClassName);

@@ -63,10 +63,11 @@ private:
 };
 
 // An editor window owned by a second thread that blocks without handling
-// messages, so a request for its document can only time out.
+// messages, so a request for its document can only time out. With a parent
+// it is a child window of it (destroy it before the parent).
 class HungEditorWindow {
 public:
-    HungEditorWindow();   // returns once the window exists and its thread blocks
+    explicit HungEditorWindow(HWND parent = nullptr);  // returns once the window exists and its thread blocks
     ~HungEditorWindow();  // unblocks the thread, which destroys its window and ends
     HungEditorWindow(const HungEditorWindow&) = delete;
     HungEditorWindow& operator=(const HungEditorWindow&) = delete;

@@ -25,6 +25,24 @@ Function callback(HMODULE module, const char* name) {
 
 }  // namespace
 
+std::string sourcePath(const std::string& relative) {
+    std::string path = std::string(TORVANE_SOURCE_DIR) + "/" + relative;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string readWholeFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot read " + path);
+    std::string content;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) content.append(chunk, read);
+    CloseHandle(file);
+    return content;
+}
+
 const std::vector<std::string>& requiredHostNames() {
     static const std::vector<std::string> names = {
 #define TORVANE_HOST_NAME(name, type) "BKA_" #name,
@@ -51,6 +69,10 @@ void HostFixture::SetUp() {
     pluginFolder_ = scratch_->subfolder("plugin");
     if (!CopyFileA(builtPluginPath().c_str(), pluginPath().c_str(), FALSE)) {
         throw std::runtime_error("cannot copy " + builtPluginPath());
+    }
+    for (bool forward : {false, true}) {
+        const std::string name = forward ? "torvanefwd.tml" : "torvane.tml";
+        writeTextFile(templatePath(forward), readWholeFile(sourcePath("examples/templates/" + name)));
     }
     const std::string data = scratch_->subfolder("data");
     scratch_->subfolder("data\\mailbox1");
@@ -91,8 +113,16 @@ bool HostFixture::loadPlugin() {
     return true;
 }
 
+HostComposeWindow& HostFixture::composeWindow(HWND window) const {
+    HostComposeWindow* compose = windows_->composeWindow(window);
+    if (!compose) throw std::runtime_error("not a compose window of the host");
+    return *compose;
+}
+
 void HostFixture::unloadPlugin() {
     if (!module_) return;
+    // Sinks the plug-in connected must not outlive its code.
+    windows_->closeEditors();
     settingsSpy_.reset();
     FreeLibrary(module_);
     module_ = nullptr;

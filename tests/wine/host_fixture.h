@@ -21,6 +21,11 @@
 
 namespace wintest {
 
+// A file of the source tree, as this program opens it.
+std::string sourcePath(const std::string& relative);
+// A whole file's bytes; throws when it cannot be read.
+std::string readWholeFile(const std::string& path);
+
 // The callbacks as the host resolves them, by name.
 struct PluginCallbacks {
     decltype(&BKC_OnStart) onStart = nullptr;
@@ -60,8 +65,17 @@ protected:
     std::string settingsPath() const { return pluginFolder_ + "testtorvane.ini"; }
     void writeSettings(const std::string& iniText) { writeTextFile(settingsPath(), iniText); }
 
+    // The plug-in's templates, copied from examples/templates for every test.
+    std::string templatePath(bool forward) const {
+        return pluginFolder_ + (forward ? "torvanefwd.tml" : "torvane.tml");
+    }
+
     HWND mainWindow() const { return windows_->mainWindow(); }
-    HWND openComposeWindow() { return windows_->openComposeWindow(); }
+    // A compose window that gets an editor of that kind on the host's command 0x8047.
+    HWND openComposeWindow(EditorKind editorKind = EditorKind::Answering) {
+        return windows_->openComposeWindow(editorKind);
+    }
+    HostComposeWindow& composeWindow(HWND window) const;
 
     // Boxes the plug-in showed since the last call. A box nobody took fails the test.
     std::vector<CaughtBox> takeBoxes() { return catcher_->take(); }

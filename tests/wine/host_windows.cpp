@@ -30,9 +30,19 @@ OwnedWindow createHostWindow(const char* title) {
 
 HostWindows::HostWindows() : main_(createHostWindow("Host main window")) {}
 
-HWND HostWindows::openComposeWindow() {
-    compose_.push_back(createHostWindow("Host compose window"));
-    return compose_.back().get();
+HWND HostWindows::openComposeWindow(EditorKind editorKind) {
+    compose_.push_back(std::make_unique<HostComposeWindow>(editorKind));
+    return compose_.back()->handle();
+}
+
+HostComposeWindow* HostWindows::composeWindow(HWND window) const {
+    for (const auto& compose : compose_)
+        if (compose->handle() == window) return compose.get();
+    return nullptr;
+}
+
+void HostWindows::closeEditors() {
+    for (const auto& compose : compose_) compose->closeEditor();
 }
 
 }  // namespace wintest

@@ -9,6 +9,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "tests/wine/host_compose_window.h"
+
 namespace wintest {
 
 struct WindowDestroy {
@@ -22,12 +24,15 @@ public:
 
     HWND mainWindow() const { return main_.get(); }
     // A new compose window, kept until this object goes.
-    HWND openComposeWindow();
-    const std::vector<OwnedWindow>& composeWindows() const { return compose_; }
+    HWND openComposeWindow(EditorKind editorKind = EditorKind::Answering);
+    // The compose window with that handle; null for any other window.
+    HostComposeWindow* composeWindow(HWND window) const;
+    // Closes the editors of all compose windows (see HostComposeWindow::closeEditor).
+    void closeEditors();
 
 private:
     OwnedWindow main_;
-    std::vector<OwnedWindow> compose_;
+    std::vector<std::unique_ptr<HostComposeWindow>> compose_;
 };
 
 // A window of the host's test class with the given title.

@@ -199,6 +199,15 @@ std::vector<HRESULT> TestDocument::fire(DISPID dispid, bool withResult) {
     return answers;
 }
 
+std::vector<ULONG> TestDocument::sinkReferences() const {
+    std::vector<ULONG> counts;
+    for (const Connection& connection : sinks_) {
+        connection.sink->AddRef();
+        counts.push_back(connection.sink->Release());
+    }
+    return counts;
+}
+
 void TestDocument::dropSinks() {
     std::vector<Connection> sinks;
     sinks.swap(sinks_);

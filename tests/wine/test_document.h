@@ -52,6 +52,8 @@ public:
     // objects it handed out (each of them keeps the document alive).
     ULONG references() const { return static_cast<ULONG>(references_); }
     std::size_t connectedSinks() const { return sinks_.size(); }
+    // The reference count of each connected sink (read with AddRef and Release).
+    std::vector<ULONG> sinkReferences() const;
     // Calls Invoke(dispid) on every connected sink through the pointer its
     // connection point holds, as the browser does; `withResult` false passes
     // no result place. Returns each sink's answer.

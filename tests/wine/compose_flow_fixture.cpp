@@ -1,0 +1,108 @@
+#include "tests/wine/compose_flow_fixture.h"
+
+#include <algorithm>
+#include <map>
+#include <regex>
+
+#include "tools/hostsim/message_loader.h"
+
+namespace wintest {
+namespace {
+
+// The host converts every text it hands out into the system's code page.
+constexpr const char* kHostCodePage = "ACP";
+
+std::string headerValue(const hostsim::SimMessage& message, const std::string& name) {
+    for (const auto& header : message.headers)
+        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, header.first.c_str(), -1, name.c_str(), -1) ==
+            CSTR_EQUAL)
+            return header.second;
+    return std::string();
+}
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+void ComposeFlowFixture::SetUp() {
+    HostFixture::SetUp();
+    const std::string mailbox = host().dataFolder + host().currentMailBox;
+    writeTextFile(mailbox + "MailBox.ini", readWholeFile(sourcePath("examples/mailbox/MailBox.ini")));
+    // Only the default signature: the random draw and every named lookup
+    // find it, so a rendering can be compared with a file.
+    writeTextFile(mailbox + "$$$00000Default.txt", readWholeFile(sourcePath("examples/mailbox/$$$00000Default.txt")));
+    startPlugin();
+}
+
+void ComposeFlowFixture::answerMessageFile(const std::string& relativePath) {
+    answerMessage(readWholeFile(sourcePath(relativePath)));
+}
+
+void ComposeFlowFixture::answerMessage(const std::string& rawSource) {
+    host().localCodePage = kHostCodePage;
+    host().message = hostsim::loadMessage(rawSource, kHostCodePage);
+}
+
+HWND ComposeFlowFixture::openCompose(int mode, EditorKind editorKind) {
+    HWND window = openComposeWindow(editorKind);
+    const bool forward = mode >= 10;
+    hostsim::SimComposition& composition = host().compositions[window];
+    composition.subject = hostsim::composeSubject(headerValue(host().message, "Subject"), forward);
+    composition.bodyText = kHostReplyBody;
+    EXPECT_EQ(plugin().onOpenCompose(window, mode), 0);
+    return window;
+}
+
+std::vector<std::string> ComposeFlowFixture::tempFiles() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((host().tempFolder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ComposeFlowFixture::normalised(std::string html) {
+    replaceAll(html, host().tempFolder, "{TEMP}\\");
+    // The host's name counter runs on through the whole test program.
+    const std::regex generated(R"(\{TEMP\}\\tv([0-9A-F]{5})\.)");
+    std::map<std::string, int> order;
+    for (std::sregex_iterator it(html.begin(), html.end(), generated), end; it != end; ++it) order[(*it)[1]];
+    int number = 0;
+    for (auto& entry : order) entry.second = ++number;
+    std::string result;
+    std::size_t copied = 0;
+    for (std::sregex_iterator it(html.begin(), html.end(), generated), end; it != end; ++it) {
+        result.append(html, copied, static_cast<std::size_t>(it->position()) - copied);
+        result += "{TEMP}\\tv#" + std::to_string(order[(*it)[1]]) + ".";
+        copied = static_cast<std::size_t>(it->position() + it->length());
+    }
+    result.append(html, copied, std::string::npos);
+    return result;
+}
+
+std::string ComposeFlowFixture::expected(const std::string& name) {
+    return readWholeFile(sourcePath("tests/data/wine/" + name));
+}
+
+std::vector<std::string> ComposeFlowFixture::hostCallsFrom(std::size_t first) {
+    const std::vector<std::string>& calls = host().calls;
+    return std::vector<std::string>(calls.begin() + static_cast<std::ptrdiff_t>(std::min(first, calls.size())),
+                                    calls.end());
+}
+
+std::vector<std::string> imageSources(const std::string& html) {
+    std::vector<std::string> sources;
+    const std::regex image(R"re(<img src="([^"]*)")re");
+    for (std::sregex_iterator it(html.begin(), html.end(), image), end; it != end; ++it) sources.push_back((*it)[1]);
+    return sources;
+}
+
+}  // namespace wintest

@@ -1,0 +1,277 @@
+// A reply or forward from BKC_OnOpenCompose to the document in the compose
+// window's editor: the message the host hands out, the templates next to
+// the plug-in, the files in the host's temporary folder, the editor's
+// document and its ready-state event, and what is left behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "composer/win/html_ids.h"
+#include "tests/wine/compose_flow_fixture.h"
+#include "tools/hostsim/converters.h"
+
+namespace wintest {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const char kHtmlMessage[] = "examples/messages/html-with-image.eml";
+const char kPlainMessage[] = "examples/messages/plain-text.eml";
+
+// The parts of html-with-image.eml and of the reply template, decoded.
+const char kReportBytes[] = "%PDF-1.4\n1 0 obj<<>>endobj\ntrailer<<>>\n%%EOF\n";
+const char kPhotoBase64[] =
+    "iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAIAAACQkWg2AAAAFklEQVR4nGO4kKBAEmIY1TCqYfhqAABRPVAQt/akfQAAAABJRU5ErkJggg==";
+const char kLogoBase64[] =
+    "iVBORw0KGgoAAAANSUhEUgAAABgAAAAICAIAAABsw6g0AAAAFElEQVR4nGPQyt9AFcQwatBINggAIT/2wXL1baEAAAAASUVORK5CYII=";
+
+struct HandleClose {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleClose>;
+
+Strings callsFrom(const Strings& calls, std::size_t first) {
+    return Strings(calls.begin() + static_cast<std::ptrdiff_t>(first), calls.end());
+}
+
+int count(const Strings& calls, const std::string& name) {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), name));
+}
+
+BOOL CALLBACK noteSubclassProperty(HWND, LPSTR name, HANDLE, ULONG_PTR found) {
+    // Atoms come as small numbers, not as texts.
+    if (IS_INTRESOURCE(name)) return TRUE;
+    const std::string text = name;
+    if (text.rfind("SCID", 0) == 0 || text.rfind("SCCMID", 0) == 0) *reinterpret_cast<bool*>(found) = true;
+    return TRUE;
+}
+
+BOOL CALLBACK checkWindowProperties(HWND window, LPARAM found) {
+    EnumPropsExA(window, noteSubclassProperty, static_cast<LPARAM>(found));
+    return TRUE;
+}
+
+// Whether the window or one below it carries the editor's subclassing properties.
+bool hasSubclassProperties(HWND window) {
+    bool found = false;
+    checkWindowProperties(window, reinterpret_cast<LPARAM>(&found));
+    EnumChildWindows(window, checkWindowProperties, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+class ComposeFlow : public ComposeFlowFixture {
+protected:
+    TestDocument& documentOf(HWND window) {
+        TestDocument* document = compose(window).document();
+        if (!document) throw std::runtime_error("the compose window has no editor document");
+        return *document;
+    }
+};
+
+TEST_F(ComposeFlow, AReplyFillsTheEditorWithTheRenderingAndItsFiles) {
+    answerMessageFile(kHtmlMessage);
+    HWND window = openCompose(5);
+    TestDocument& document = documentOf(window);
+    const std::string loaded = document.loadedBytes;
+
+    EXPECT_EQ(normalised(loaded), expected("html-with-image-reply.html"));
+    EXPECT_EQ(document.calls, (Strings{"FindConnectionPoint HTMLDocumentEvents2", "Advise", "InitNew", "Load", "close"}));
+    // The composition itself keeps the progress text; the editor shows the HTML.
+    EXPECT_EQ(compositionText(window), kProgressText);
+
+    // The attachment under its own name, the pictures under the host's names;
+    // the "cid:" references point at the pictures' files.
+    EXPECT_EQ(tempFile("report.pdf"), kReportBytes);
+    EXPECT_EQ(loaded.find("cid:"), std::string::npos);
+    const Strings images = imageSources(loaded);
+    ASSERT_EQ(images.size(), 2u);
+    for (const std::string& image : images) EXPECT_EQ(image.rfind(host().tempFolder, 0), 0u) << image;
+    EXPECT_EQ(readWholeFile(images[0]), hostsim::decodeBase64(kLogoBase64));
+    EXPECT_EQ(readWholeFile(images[1]), hostsim::decodeBase64(kPhotoBase64));
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(ComposeFlow, TheProgressTextAndTheEditorCommandComeBeforeAnyFileIsSaved) {
+    answerMessageFile(kHtmlMessage);
+    HostComposeWindow& composeWindow = compose(openCompose(6));
+    ASSERT_EQ(composeWindow.editorCommands().size(), 1u);
+    const EditorCommandSeen& seen = composeWindow.editorCommands()[0];
+    EXPECT_EQ(seen.compositionText, kProgressText);
+    EXPECT_EQ(seen.tempFolderEntries, 0u);
+    const Strings before(host().calls.begin(), host().calls.begin() + static_cast<std::ptrdiff_t>(seen.hostCallsBefore));
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(before.back(), "BKA_CompSetText");
+    EXPECT_EQ(count(before, "BKA_CompSetText"), 1);
+    for (const char* saving : {"BKA_GetTempFileName", "BKA_B64Convert"}) {
+        EXPECT_EQ(count(before, saving), 0) << saving;
+        EXPECT_GT(count(hostCallsFrom(seen.hostCallsBefore), saving), 0) << saving;
+    }
+    EXPECT_EQ(host().countCalls("BKA_CompSetText"), 1);
+}
+
+TEST_F(ComposeFlow, TheFirstReadyStateChangeSelectsTheReplyTextAndEverythingIsReleased) {
+    answerMessageFile(kHtmlMessage);
+    HWND window = openCompose(7);
+    HostComposeWindow& composeWindow = compose(window);
+    TestDocument& document = documentOf(window);
+    ASSERT_NE(document.loadedBytes.find("id=\"torvane_text_id\""), std::string::npos);
+
+    // Only the connection point holds the sink: the plug-in kept no reference.
+    EXPECT_EQ(document.sinkReferences(), std::vector<ULONG>{1});
+
+    // The document's first ready-state change: repaint, the reply text
+    // selected and in view, the sink unadvised and gone once its event returned.
+    const std::size_t callsBeforeEvent = document.calls.size();
+    EXPECT_EQ(document.fire(kDispidReadyStateChange), std::vector<HRESULT>{S_OK});
+    EXPECT_EQ(callsFrom(document.calls, callsBeforeEvent),
+              (Strings{"get_all", "item torvane_text_id 0", "get_selection", "createRange", "collapse true",
+                       "moveToElementText element", "select", "scrollIntoView true", "Unadvise"}));
+    const std::vector<ReceivedMessage>& paints = composeWindow.editor()->paintMessages();
+    ASSERT_EQ(paints.size(), 2u);
+    EXPECT_EQ(paints[0].id, static_cast<UINT>(WM_PAINT));
+    EXPECT_EQ(paints[1].id, static_cast<UINT>(WM_NCPAINT));
+    for (const ReceivedMessage& paint : paints) {
+        EXPECT_EQ(paint.wParam, reinterpret_cast<WPARAM>(composeWindow.editorHandle()));
+        EXPECT_EQ(paint.lParam, 0);
+    }
+    EXPECT_EQ(document.connectedSinks(), 0u);
+    EXPECT_EQ(document.unadviseReleaseCounts, std::vector<ULONG>{1});  // its own hold for the event
+
+    // A second change reaches no sink.
+    const std::size_t callsAfterEvent = document.calls.size();
+    EXPECT_TRUE(document.fire(kDispidReadyStateChange).empty());
+    EXPECT_EQ(document.calls.size(), callsAfterEvent);
+    EXPECT_EQ(paints.size(), 2u);
+
+    // The session holds the document until the plug-in exits; then only
+    // the editor's own reference is left, and every host block is back.
+    EXPECT_GT(document.references(), 1u);
+    exitPlugin();
+    EXPECT_EQ(document.references(), 1u);
+    EXPECT_EQ(host().outstandingBlocks(), 0u);
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(ComposeFlow, ReplyModesUseTheReplyTemplateAndForwardModesTheForwardTemplate) {
+    answerMessageFile(kHtmlMessage);
+    for (int mode : {5, 6, 7, 10, 11, 12}) {
+        HWND window = openCompose(mode);
+        const char* rendering = mode >= 10 ? "html-with-image-forward.html" : "html-with-image-reply.html";
+        EXPECT_EQ(normalised(documentOf(window).loadedBytes), expected(rendering)) << "mode " << mode;
+    }
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(ComposeFlow, APlainTextMessageBecomesDivsWithConvertTextOn) {
+    writeSettings("[Settings]\r\nConvertText=TRUE\r\n");
+    answerMessageFile(kPlainMessage);
+    const std::string lunch = documentOf(openCompose(6)).loadedBytes;
+    // The host hands out the body with CR LF line ends; the CRs stay in the lines.
+    EXPECT_NE(lunch.find("<div class=\"quote\"><div>Hi Dana,\r</div><div>&nbsp;</div><div>Are you free for lunch on "
+                         "Friday? The place on &lt;Main Street&gt; at 12:30?\r</div><div>&nbsp;</div><div>  Sam\r</div>"
+                         "<div>&nbsp;</div></div>"),
+              std::string::npos)
+        << lunch;
+
+    // A line of only a CR is blank; without a final line end no blank div follows.
+    answerMessage("From: Sam Lee <sam@example.net>\r\nSubject: Brackets\r\n"
+                  "Content-Type: text/plain; charset=us-ascii\r\n\r\na<b>\r\n\r\n c");
+    const std::string brackets = documentOf(openCompose(11)).loadedBytes;
+    EXPECT_NE(brackets.find("<br>\r\n<div>a&lt;b&gt;\r</div><div>&nbsp;</div><div> c</div>\r\n<br>"), std::string::npos)
+        << brackets;
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(ComposeFlow, APlainTextMessageIsLeftToTheHostWithConvertTextOff) {
+    writeSettings("[Settings]\r\nConvertText=FALSE\r\n");
+    answerMessageFile(kPlainMessage);
+    HWND window = openCompose(5);
+    EXPECT_EQ(compositionText(window), kHostReplyBody);
+    EXPECT_TRUE(compose(window).editorCommands().empty());
+    EXPECT_EQ(host().countCalls("BKA_CompSetText"), 0);
+    EXPECT_TRUE(tempFiles().empty());
+    exitPlugin();
+    EXPECT_EQ(host().outstandingBlocks(), 0u);
+}
+
+TEST_F(ComposeFlow, AMissingTemplateIsNamedAndTheHostsBodyStays) {
+    answerMessageFile(kHtmlMessage);
+    for (bool forward : {false, true}) {
+        ASSERT_TRUE(DeleteFileA(templatePath(forward).c_str()));
+        HWND window = openCompose(forward ? 12 : 7);
+        const std::vector<CaughtBox> boxes = takeBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "Template " + templatePath(forward) + " not found!");
+        EXPECT_EQ(boxes[0].caption, "");
+        EXPECT_EQ(compositionText(window), kHostReplyBody);
+        EXPECT_TRUE(compose(window).editorCommands().empty());
+    }
+    EXPECT_EQ(host().countCalls("BKA_CompSetText"), 0);
+    EXPECT_TRUE(tempFiles().empty());
+    exitPlugin();
+    EXPECT_EQ(host().outstandingBlocks(), 0u);
+}
+
+TEST_F(ComposeFlow, ATemplateThatCannotBeReadCountsAsMissing) {
+    answerMessageFile(kHtmlMessage);
+    HWND window = nullptr;
+    {
+        // Held open without sharing: the file is there, but nobody else may read it.
+        OwnedHandle lock(CreateFileA(templatePath(false).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(lock.get(), INVALID_HANDLE_VALUE);
+        window = openCompose(5);
+    }
+    const std::vector<CaughtBox> boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Template " + templatePath(false) + " not found!");
+    EXPECT_EQ(boxes[0].caption, "");
+    EXPECT_EQ(compositionText(window), kHostReplyBody);
+    EXPECT_TRUE(compose(window).editorCommands().empty());
+}
+
+TEST_F(ComposeFlow, ATemplateWithoutHtmlPartLoadsAnEmptyDocument) {
+    writeTextFile(templatePath(false), "MIME-Version: 1.0\r\nContent-Type: text/plain\r\n\r\nNo HTML here %m\r\n");
+    answerMessageFile(kHtmlMessage);
+    TestDocument& document = documentOf(openCompose(5));
+    EXPECT_EQ(document.loadedBytes, "");
+    EXPECT_EQ(count(document.calls, "Load"), 1);
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(ComposeFlow, WithoutAnEditorNothingIsLoadedAndNothingSubclassed) {
+    answerMessageFile(kHtmlMessage);
+    HWND window = openCompose(5, EditorKind::None);
+    EXPECT_EQ(compose(window).editorCommands().size(), 1u);
+    EXPECT_EQ(compositionText(window), kProgressText);
+    // The flow went on to the end all the same.
+    EXPECT_EQ(tempFile("report.pdf"), kReportBytes);
+    EXPECT_FALSE(hasSubclassProperties(window));
+    EXPECT_TRUE(takeBoxes().empty());
+    exitPlugin();
+    EXPECT_EQ(host().outstandingBlocks(), 0u);
+}
+
+TEST_F(ComposeFlow, AnEditorThatGivesNoDocumentLeavesTheProgressText) {
+    answerMessageFile(kHtmlMessage);
+    HWND silent = openCompose(5, EditorKind::Silent);
+    EXPECT_EQ(compose(silent).editor()->getObjectRequests(), 1);
+    EXPECT_EQ(compositionText(silent), kProgressText);
+
+    // Its thread handles no messages: the request is given up, not waited for.
+    const ULONGLONG started = GetTickCount64();
+    HWND hung = openCompose(10, EditorKind::Hung);
+    EXPECT_LT(GetTickCount64() - started, 5000u);
+    ASSERT_NE(compose(hung).editorHandle(), nullptr);
+    EXPECT_EQ(compositionText(hung), kProgressText);
+    EXPECT_TRUE(takeBoxes().empty());
+    exitPlugin();
+    EXPECT_EQ(host().outstandingBlocks(), 0u);
+}
+
+}  // namespace
+}  // namespace wintest

@@ -1,0 +1,71 @@
+// A compose window as the host makes it: a top-level window that gets its
+// HTML editor only when it is sent the host's compose command 0x8047. The
+// editor is then a grandchild (a pane, and in it the "Internet
+// Explorer_Server" window); what kind of editor is set per window.
+#pragma once
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/wine/editor_window.h"
+#include "tests/wine/test_document.h"
+
+namespace wintest {
+
+enum class EditorKind {
+    Answering,  // hands out a fresh TestDocument on "WM_HTML_GETOBJECT"
+    Silent,     // answers "WM_HTML_GETOBJECT" with 0: no document to be had
+    Hung,       // owned by a thread that handles no messages
+    None,       // the command puts no editor into the window
+};
+
+inline constexpr WPARAM kHtmlEditorCommand = 0x8047;
+
+// What the window saw when the command arrived.
+struct EditorCommandSeen {
+    std::string compositionText;    // the composition's body text (BKA_CompSetText)
+    std::size_t hostCallsBefore;    // how many BKA_ calls the plug-in had made
+    std::size_t tempFolderEntries;  // files and folders in the host's temporary folder
+};
+
+class HostComposeWindow {
+public:
+    explicit HostComposeWindow(EditorKind editorKind);
+    ~HostComposeWindow();  // closes the editor first
+    HostComposeWindow(const HostComposeWindow&) = delete;
+    HostComposeWindow& operator=(const HostComposeWindow&) = delete;
+
+    HWND handle() const { return window_; }
+    const std::vector<EditorCommandSeen>& editorCommands() const { return commands_; }
+
+    // Null before the command and for EditorKind::None.
+    HWND editorHandle() const;
+    // The editor's document (EditorKind::Answering, after the command).
+    TestDocument* document() const { return document_.Get(); }
+    // The single-threaded editor (Answering, Silent), after the command.
+    const EditorWindow* editor() const { return editor_.get(); }
+
+    // As the browser does when the window closes: it lets go of the sinks
+    // still connected to its document (before the plug-in that made them
+    // is unloaded), then the editor window goes.
+    void closeEditor();
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void onEditorCommand();
+
+    EditorKind editorKind_;
+    HWND window_ = nullptr;
+    std::vector<EditorCommandSeen> commands_;
+    std::unique_ptr<PlainWindow> pane_;
+    std::unique_ptr<EditorWindow> editor_;
+    std::unique_ptr<HungEditorWindow> hungEditor_;
+    Microsoft::WRL::ComPtr<TestDocument> document_;
+};
+
+}  // namespace wintest
