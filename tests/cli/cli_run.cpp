@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,8 +32,12 @@ std::string freshWorkFolder(const std::string& name) {
 CliRun runTorvane(const std::string& arguments, const std::string& environment) {
     const std::string work = std::string(TORVANE_CLI_WORK_DIR);
     std::filesystem::create_directories(work);
-    const std::string outPath = work + "/last.out";
-    const std::string errPath = work + "/last.err";
+    // One pair of files per run, so that test programs running side by side
+    // never read each other's output.
+    static int runs = 0;
+    const std::string stem = work + "/run-" + std::to_string(getpid()) + "-" + std::to_string(++runs);
+    const std::string outPath = stem + ".out";
+    const std::string errPath = stem + ".err";
     const std::string command = "cd '" + std::string(TORVANE_SOURCE_DIR) + "' && " + environment + " '" +
                                 TORVANE_CLI_PATH + "' " + arguments + " >'" + outPath + "' 2>'" + errPath + "' </dev/null";
     const int raw = std::system(command.c_str());
@@ -40,5 +45,7 @@ CliRun runTorvane(const std::string& arguments, const std::string& environment) 
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);
     run.out = readText(outPath);
     run.err = readText(errPath);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
     return run;
 }
