@@ -63,6 +63,16 @@ for preset in native native-asan win32 win64; do
     fi
 done
 
+# The fuzzers get a bounded run: a crash, a leak or a write outside their
+# scratch folder fails it.
+stage fuzz env FUZZ_SECONDS="${FUZZ_SECONDS:-60}" bash scripts/fuzz.sh
+echo "== fuzz"
+tail -5 build/logs/fuzz.log
+if [[ " ${failures[*]} " == *" fuzz "* ]]; then
+    echo "-- last lines of build/logs/fuzz.log:"
+    tail -60 build/logs/fuzz.log
+fi
+
 echo
 echo "== timings"
 printf '%s\n' "${timings[@]}"
