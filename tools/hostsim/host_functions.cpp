@@ -176,11 +176,13 @@ void BKA_CALL BKA_CompSetText(HostWindow window, int /*flags*/, const char* text
 
 void* BKA_CALL BKA_Alloc(int size) {
     record("BKA_Alloc");
+    if (simHost().allocationsFail) return nullptr;
     return simHost().allocate(size < 0 ? 0 : static_cast<std::size_t>(size));
 }
 
 void* BKA_CALL BKA_ReAlloc(void* block, int size) {
     record("BKA_ReAlloc");
+    if (simHost().allocationsFail) return nullptr;
     void* fresh = simHost().allocate(size < 0 ? 0 : static_cast<std::size_t>(size));
     simHost().release(block);
     return fresh;

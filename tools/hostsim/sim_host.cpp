@@ -60,6 +60,7 @@ void SimHost::reset() {
     compositions.clear();
     composeMailHandler = nullptr;
     std::fill(std::begin(windowHandles), std::end(windowHandles), nullptr);
+    allocationsFail = false;
     calls.clear();
     commands.clear();
     nextCommandId = 40001;

@@ -54,6 +54,8 @@ public:
     // Answers BKA_ComposeMail; without one no window is opened (null).
     std::function<HostWindow()> composeMailHandler;
     HostWindow windowHandles[4] = {nullptr, nullptr, nullptr, nullptr};
+    // A host out of memory: BKA_Alloc and BKA_ReAlloc hand out no block.
+    bool allocationsFail = false;
 
     // What the plug-in did.
     std::vector<std::string> calls;  // "BKA_Name" of every call, in order

@@ -1,0 +1,76 @@
+#include "tests/wine/popup_driver.h"
+
+#include <cstdio>
+#include <map>
+
+namespace wintest {
+namespace {
+
+std::string propertyName(const char* format, HWND window) {
+    char name[100];
+    std::snprintf(name, sizeof name, format, static_cast<unsigned>(reinterpret_cast<UINT_PTR>(window)));
+    return name;
+}
+
+std::map<HWND, PassedOn*>& recorders() {
+    static std::map<HWND, PassedOn*> all;
+    return all;
+}
+
+}  // namespace
+
+std::string procedurePropertyName(HWND window) { return propertyName("SCID%.8X", window); }
+std::string sessionPropertyName(HWND window) { return propertyName("SCCMID%.8X", window); }
+
+MenuDriver* MenuDriver::current_ = nullptr;
+
+MenuDriver::MenuDriver(HMODULE plugin)
+    : hook_(plugin, "USER32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&MenuDriver::track)) {
+    current_ = this;
+    original_ = reinterpret_cast<decltype(&TrackPopupMenu)>(hook_.original());
+}
+
+MenuDriver::~MenuDriver() { current_ = nullptr; }
+
+void MenuDriver::choose(PopupItem item) {
+    keys_ = {{WM_KEYDOWN, VK_HOME}};
+    // From the first item, Down skips the separator.
+    for (int i = Auto; i <= item; ++i) keys_.push_back({WM_KEYDOWN, VK_DOWN});
+    // Enter as the character the menu loop acts on, ahead of the Escape.
+    keys_.push_back({WM_CHAR, '\r'});
+    keys_.push_back({WM_KEYDOWN, VK_ESCAPE});
+}
+
+void MenuDriver::dismiss() { keys_ = {{WM_KEYDOWN, VK_ESCAPE}}; }
+
+BOOL WINAPI MenuDriver::track(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect) {
+    MenuDriver& self = *current_;
+    for (const auto& key : self.keys_) PostMessageA(owner, key.first, key.second, 0);
+    self.keys_.clear();
+    const BOOL result = self.original_(menu, flags, x, y, reserved, owner, rect);
+    // Keys the menu did not take must not reach anything else.
+    MSG left;
+    while (PeekMessageA(&left, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    self.calls_.push_back({menu, flags, x, y, owner, menuItems(menu), result});
+    return result;
+}
+
+PassedOn::PassedOn(HWND editor) : editor_(editor), name_(procedurePropertyName(editor)) {
+    editorProc_ = reinterpret_cast<WNDPROC>(GetPropA(editor, name_.c_str()));
+    recorders()[editor] = this;
+    SetPropA(editor, name_.c_str(), reinterpret_cast<HANDLE>(&PassedOn::procedure));
+}
+
+PassedOn::~PassedOn() {
+    if (IsWindow(editor_)) SetPropA(editor_, name_.c_str(), reinterpret_cast<HANDLE>(editorProc_));
+    recorders().erase(editor_);
+}
+
+LRESULT CALLBACK PassedOn::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    PassedOn* self = recorders().at(window);
+    if (message == WM_CONTEXTMENU) ++self->contextMenus_;
+    return CallWindowProcA(self->editorProc_, window, message, wParam, lParam);
+}
+
+}  // namespace wintest
