@@ -167,17 +167,6 @@ TEST_F(PopupMenu, RefreshPutsANewSignatureInPlaceOfTheTokensAndKeepsTheClick) {
     EXPECT_FALSE(contains(document.loadedBytes, kSecondSignature));
 }
 
-TEST_F(PopupMenu, ADismissedMenuChangesNothingAndKeepsTheClick) {
-    HWND reply = openReply();
-    TestDocument& document = documentOf(reply);
-    PassedOn passedOn(editorOf(reply));
-    const std::size_t before = document.calls.size();
-    driver->dismiss();
-    EXPECT_EQ(rightClick(reply), 0);
-    EXPECT_EQ(document.calls.size(), before);
-    EXPECT_EQ(passedOn.contextMenus(), 0);
-}
-
 TEST_F(PopupMenu, EachEditorActsOnItsOwnReply) {
     writeSettings("[Settings]\r\nResetCharset=TRUE\r\n");
     HWND first = openReply();
@@ -199,20 +188,6 @@ TEST_F(PopupMenu, EachEditorActsOnItsOwnReply) {
     EXPECT_TRUE(contains(firstDocument.loadedBytes, kSecondSignature));
     EXPECT_FALSE(contains(secondDocument.loadedBytes, kSecondSignature));
     EXPECT_TRUE(contains(secondDocument.loadedBytes, "charset=BIG5\""));
-}
-
-TEST_F(PopupMenu, OtherMessagesReachTheEditorsOwnProcedure) {
-    HWND reply = openReply();
-    HWND editor = editorOf(reply);
-    const EditorWindow* editorWindow = compose(reply).editor();
-    const std::size_t paints = editorWindow->paintMessages().size();
-    SendMessageA(editor, WM_PAINT, reinterpret_cast<WPARAM>(editor), 0);
-    EXPECT_EQ(editorWindow->paintMessages().size(), paints + 1);
-    // The document is still handed out through the subclassed window.
-    const int requests = editorWindow->getObjectRequests();
-    driver->choose(Refresh);
-    rightClick(reply);
-    EXPECT_EQ(editorWindow->getObjectRequests(), requests + 1);
 }
 
 TEST_F(PopupMenu, ExitGivesTheEditorItsOwnProcedureBack) {
