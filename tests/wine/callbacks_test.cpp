@@ -9,6 +9,7 @@
 
 #include "tests/wine/host_fixture.h"
 #include "tests/wine/import_hook.h"
+#include "tests/wine/plugin_checks.h"
 
 namespace wintest {
 namespace {
@@ -17,27 +18,14 @@ using Callbacks = HostFixture;
 
 TEST_F(Callbacks, PlugInInfoFillsTheRecordAtItsOffsets) {
     ASSERT_TRUE(loadPlugin());
-    // A record larger than the four fields, prefilled so that stray writes show.
-    std::vector<char> record(400, '\x7f');
-    EXPECT_EQ(plugin().onPlugInInfo(reinterpret_cast<PlugInInfoRecord*>(record.data())), 0);
-    EXPECT_STREQ(&record[0], "testtorvne");
-    EXPECT_STREQ(&record[80], "Kestrum");
-    EXPECT_STREQ(&record[160], "0.3.8");
-    EXPECT_STREQ(&record[240], "torvane in new way");
-    // Nothing is written past the terminators.
-    EXPECT_EQ(record[0 + 11], '\x7f');
-    EXPECT_EQ(record[240 + 19], '\x7f');
-    for (std::size_t i = 320; i < record.size(); ++i) ASSERT_EQ(record[i], '\x7f') << i;
+    expectInfoRecordFilled(plugin());
     EXPECT_TRUE(host().calls.size() == 1u && host().calls[0] == "BKA_GetVersion");
 }
 
 TEST_F(Callbacks, PlugInSetupShowsTheVersionBoxAndReturnsOne) {
     ASSERT_TRUE(loadPlugin());
     EXPECT_EQ(plugin().onPlugInSetup(mainWindow()), 1);
-    const std::vector<CaughtBox> boxes = takeBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "testtorvane [0.3.8]");
-    EXPECT_EQ(boxes[0].caption, "Version");
+    expectVersionBox(takeBoxes());
 }
 
 TEST_F(Callbacks, KeyDispatchDoesNothing) {

@@ -1,9 +1,14 @@
 #include "tests/wine/compose_flow_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <map>
 #include <regex>
+#include <stdexcept>
 
+#include "composer/win/html_ids.h"
+#include "tools/hostsim/converters.h"
 #include "tools/hostsim/message_loader.h"
 
 namespace wintest {
@@ -28,13 +33,32 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 }  // namespace
 
 void ComposeFlowFixture::SetUp() {
+    prepareHost();
+    startPlugin();
+}
+
+void ComposeFlowFixture::prepareHost() {
     HostFixture::SetUp();
     const std::string mailbox = host().dataFolder + host().currentMailBox;
     writeTextFile(mailbox + "MailBox.ini", readWholeFile(sourcePath("examples/mailbox/MailBox.ini")));
     // Only the default signature: the random draw and every named lookup
     // find it, so a rendering can be compared with a file.
     writeTextFile(mailbox + "$$$00000Default.txt", readWholeFile(sourcePath("examples/mailbox/$$$00000Default.txt")));
-    startPlugin();
+}
+
+void ComposeFlowFixture::writeSignature(const std::string& text) {
+    writeTextFile(host().dataFolder + host().currentMailBox + "$$$00000Default.txt", text + "\r\n");
+}
+
+TestDocument& ComposeFlowFixture::documentOf(HWND window) {
+    TestDocument* document = compose(window).document();
+    if (!document) throw std::runtime_error("the compose window has no editor document");
+    return *document;
+}
+
+LRESULT ComposeFlowFixture::rightClick(HWND window, LPARAM position) {
+    HWND editor = editorOf(window);
+    return SendMessageA(editor, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(editor), position);
 }
 
 void ComposeFlowFixture::answerMessageFile(const std::string& relativePath) {
@@ -96,6 +120,56 @@ std::vector<std::string> ComposeFlowFixture::hostCallsFrom(std::size_t first) {
     const std::vector<std::string>& calls = host().calls;
     return std::vector<std::string>(calls.begin() + static_cast<std::ptrdiff_t>(std::min(first, calls.size())),
                                     calls.end());
+}
+
+void ComposeFlowFixture::expectSampleRendering(HWND window, const std::string& rendering) {
+    const std::string loaded = documentOf(window).loadedBytes;
+    EXPECT_EQ(normalised(loaded), expected(rendering));
+    // The attachment under its own name, the pictures under the host's names;
+    // the "cid:" references point at the pictures' files.
+    EXPECT_EQ(tempFile("report.pdf"), kSampleReportBytes);
+    EXPECT_EQ(loaded.find("cid:"), std::string::npos);
+    const std::vector<std::string> images = imageSources(loaded);
+    ASSERT_EQ(images.size(), 2u);
+    for (const std::string& image : images) EXPECT_EQ(image.rfind(host().tempFolder, 0), 0u) << image;
+    EXPECT_EQ(readWholeFile(images[0]), hostsim::decodeBase64(kSampleLogoBase64));
+    EXPECT_EQ(readWholeFile(images[1]), hostsim::decodeBase64(kSamplePhotoBase64));
+}
+
+void ComposeFlowFixture::expectReplyTextSelectedWhenReady(HWND window) {
+    TestDocument& document = documentOf(window);
+    const EditorWindow* editor = compose(window).editor();
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(document.loadedBytes.find("id=\"torvane_text_id\""), std::string::npos);
+    // Only the connection point holds the sink: the plug-in kept no reference.
+    ASSERT_EQ(document.sinkReferences(), std::vector<ULONG>{1});
+
+    const std::size_t callsBefore = document.calls.size();
+    const std::size_t paintsBefore = editor->paintMessages().size();
+    const std::size_t unadvisedBefore = document.unadviseReleaseCounts.size();
+    EXPECT_EQ(document.fire(kDispidReadyStateChange), std::vector<HRESULT>{S_OK});
+    EXPECT_EQ(std::vector<std::string>(document.calls.begin() + static_cast<std::ptrdiff_t>(callsBefore),
+                                       document.calls.end()),
+              (std::vector<std::string>{"get_all", "item torvane_text_id 0", "get_selection", "createRange",
+                                        "collapse true", "moveToElementText element", "select",
+                                        "scrollIntoView true", "Unadvise"}));
+    const std::vector<ReceivedMessage>& paints = editor->paintMessages();
+    ASSERT_EQ(paints.size(), paintsBefore + 2);
+    EXPECT_EQ(paints[paintsBefore].id, static_cast<UINT>(WM_PAINT));
+    EXPECT_EQ(paints[paintsBefore + 1].id, static_cast<UINT>(WM_NCPAINT));
+    for (std::size_t i = paintsBefore; i < paints.size(); ++i) {
+        EXPECT_EQ(paints[i].wParam, reinterpret_cast<WPARAM>(editorOf(window)));
+        EXPECT_EQ(paints[i].lParam, 0);
+    }
+    EXPECT_EQ(document.connectedSinks(), 0u);
+    // Unadvise left the sink only its own hold for the event: it went when the event returned.
+    ASSERT_EQ(document.unadviseReleaseCounts.size(), unadvisedBefore + 1);
+    EXPECT_EQ(document.unadviseReleaseCounts.back(), 1u);
+
+    const std::size_t callsAfter = document.calls.size();
+    EXPECT_TRUE(document.fire(kDispidReadyStateChange).empty());
+    EXPECT_EQ(document.calls.size(), callsAfter);
+    EXPECT_EQ(paints.size(), paintsBefore + 2);
 }
 
 std::vector<std::string> imageSources(const std::string& html) {

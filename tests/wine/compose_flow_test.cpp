@@ -6,38 +6,23 @@
 
 #include <algorithm>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <vector>
 
-#include "composer/win/html_ids.h"
 #include "tests/wine/compose_flow_fixture.h"
-#include "tools/hostsim/converters.h"
 
 namespace wintest {
 namespace {
 
 using Strings = std::vector<std::string>;
 
-const char kHtmlMessage[] = "examples/messages/html-with-image.eml";
 const char kPlainMessage[] = "examples/messages/plain-text.eml";
-
-// The parts of html-with-image.eml and of the reply template, decoded.
-const char kReportBytes[] = "%PDF-1.4\n1 0 obj<<>>endobj\ntrailer<<>>\n%%EOF\n";
-const char kPhotoBase64[] =
-    "iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAIAAACQkWg2AAAAFklEQVR4nGO4kKBAEmIY1TCqYfhqAABRPVAQt/akfQAAAABJRU5ErkJggg==";
-const char kLogoBase64[] =
-    "iVBORw0KGgoAAAANSUhEUgAAABgAAAAICAIAAABsw6g0AAAAFElEQVR4nGPQyt9AFcQwatBINggAIT/2wXL1baEAAAAASUVORK5CYII=";
 
 struct HandleClose {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
 using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleClose>;
-
-Strings callsFrom(const Strings& calls, std::size_t first) {
-    return Strings(calls.begin() + static_cast<std::ptrdiff_t>(first), calls.end());
-}
 
 int count(const Strings& calls, const std::string& name) {
     return static_cast<int>(std::count(calls.begin(), calls.end(), name));
@@ -64,40 +49,21 @@ bool hasSubclassProperties(HWND window) {
     return found;
 }
 
-class ComposeFlow : public ComposeFlowFixture {
-protected:
-    TestDocument& documentOf(HWND window) {
-        TestDocument* document = compose(window).document();
-        if (!document) throw std::runtime_error("the compose window has no editor document");
-        return *document;
-    }
-};
+using ComposeFlow = ComposeFlowFixture;
 
 TEST_F(ComposeFlow, AReplyFillsTheEditorWithTheRenderingAndItsFiles) {
-    answerMessageFile(kHtmlMessage);
+    answerMessageFile(kSampleMessage);
     HWND window = openCompose(5);
-    TestDocument& document = documentOf(window);
-    const std::string loaded = document.loadedBytes;
-
-    EXPECT_EQ(normalised(loaded), expected("html-with-image-reply.html"));
-    EXPECT_EQ(document.calls, (Strings{"FindConnectionPoint HTMLDocumentEvents2", "Advise", "InitNew", "Load", "close"}));
+    expectSampleRendering(window, "html-with-image-reply.html");
+    EXPECT_EQ(documentOf(window).calls,
+              (Strings{"FindConnectionPoint HTMLDocumentEvents2", "Advise", "InitNew", "Load", "close"}));
     // The composition itself keeps the progress text; the editor shows the HTML.
     EXPECT_EQ(compositionText(window), kProgressText);
-
-    // The attachment under its own name, the pictures under the host's names;
-    // the "cid:" references point at the pictures' files.
-    EXPECT_EQ(tempFile("report.pdf"), kReportBytes);
-    EXPECT_EQ(loaded.find("cid:"), std::string::npos);
-    const Strings images = imageSources(loaded);
-    ASSERT_EQ(images.size(), 2u);
-    for (const std::string& image : images) EXPECT_EQ(image.rfind(host().tempFolder, 0), 0u) << image;
-    EXPECT_EQ(readWholeFile(images[0]), hostsim::decodeBase64(kLogoBase64));
-    EXPECT_EQ(readWholeFile(images[1]), hostsim::decodeBase64(kPhotoBase64));
     EXPECT_TRUE(takeBoxes().empty());
 }
 
 TEST_F(ComposeFlow, TheProgressTextAndTheEditorCommandComeBeforeAnyFileIsSaved) {
-    answerMessageFile(kHtmlMessage);
+    answerMessageFile(kSampleMessage);
     HostComposeWindow& composeWindow = compose(openCompose(6));
     ASSERT_EQ(composeWindow.editorCommands().size(), 1u);
     const EditorCommandSeen& seen = composeWindow.editorCommands()[0];
@@ -115,38 +81,10 @@ TEST_F(ComposeFlow, TheProgressTextAndTheEditorCommandComeBeforeAnyFileIsSaved) 
 }
 
 TEST_F(ComposeFlow, TheFirstReadyStateChangeSelectsTheReplyTextAndEverythingIsReleased) {
-    answerMessageFile(kHtmlMessage);
+    answerMessageFile(kSampleMessage);
     HWND window = openCompose(7);
-    HostComposeWindow& composeWindow = compose(window);
     TestDocument& document = documentOf(window);
-    ASSERT_NE(document.loadedBytes.find("id=\"torvane_text_id\""), std::string::npos);
-
-    // Only the connection point holds the sink: the plug-in kept no reference.
-    EXPECT_EQ(document.sinkReferences(), std::vector<ULONG>{1});
-
-    // The document's first ready-state change: repaint, the reply text
-    // selected and in view, the sink unadvised and gone once its event returned.
-    const std::size_t callsBeforeEvent = document.calls.size();
-    EXPECT_EQ(document.fire(kDispidReadyStateChange), std::vector<HRESULT>{S_OK});
-    EXPECT_EQ(callsFrom(document.calls, callsBeforeEvent),
-              (Strings{"get_all", "item torvane_text_id 0", "get_selection", "createRange", "collapse true",
-                       "moveToElementText element", "select", "scrollIntoView true", "Unadvise"}));
-    const std::vector<ReceivedMessage>& paints = composeWindow.editor()->paintMessages();
-    ASSERT_EQ(paints.size(), 2u);
-    EXPECT_EQ(paints[0].id, static_cast<UINT>(WM_PAINT));
-    EXPECT_EQ(paints[1].id, static_cast<UINT>(WM_NCPAINT));
-    for (const ReceivedMessage& paint : paints) {
-        EXPECT_EQ(paint.wParam, reinterpret_cast<WPARAM>(composeWindow.editorHandle()));
-        EXPECT_EQ(paint.lParam, 0);
-    }
-    EXPECT_EQ(document.connectedSinks(), 0u);
-    EXPECT_EQ(document.unadviseReleaseCounts, std::vector<ULONG>{1});  // its own hold for the event
-
-    // A second change reaches no sink.
-    const std::size_t callsAfterEvent = document.calls.size();
-    EXPECT_TRUE(document.fire(kDispidReadyStateChange).empty());
-    EXPECT_EQ(document.calls.size(), callsAfterEvent);
-    EXPECT_EQ(paints.size(), 2u);
+    expectReplyTextSelectedWhenReady(window);
 
     // The session holds the document until the plug-in exits; then only
     // the editor's own reference is left, and every host block is back.
@@ -158,7 +96,7 @@ TEST_F(ComposeFlow, TheFirstReadyStateChangeSelectsTheReplyTextAndEverythingIsRe
 }
 
 TEST_F(ComposeFlow, ReplyModesUseTheReplyTemplateAndForwardModesTheForwardTemplate) {
-    answerMessageFile(kHtmlMessage);
+    answerMessageFile(kSampleMessage);
     for (int mode : {5, 6, 7, 10, 11, 12}) {
         HWND window = openCompose(mode);
         const char* rendering = mode >= 10 ? "html-with-image-forward.html" : "html-with-image-reply.html";
@@ -200,7 +138,7 @@ TEST_F(ComposeFlow, APlainTextMessageIsLeftToTheHostWithConvertTextOff) {
 }
 
 TEST_F(ComposeFlow, AMissingTemplateIsNamedAndTheHostsBodyStays) {
-    answerMessageFile(kHtmlMessage);
+    answerMessageFile(kSampleMessage);
     for (bool forward : {false, true}) {
         ASSERT_TRUE(DeleteFileA(templatePath(forward).c_str()));
         HWND window = openCompose(forward ? 12 : 7);
@@ -218,7 +156,7 @@ TEST_F(ComposeFlow, AMissingTemplateIsNamedAndTheHostsBodyStays) {
 }
 
 TEST_F(ComposeFlow, ATemplateThatCannotBeReadCountsAsMissing) {
-    answerMessageFile(kHtmlMessage);
+    answerMessageFile(kSampleMessage);
     HWND window = nullptr;
     {
         // Held open without sharing: the file is there, but nobody else may read it.
@@ -236,7 +174,7 @@ TEST_F(ComposeFlow, ATemplateThatCannotBeReadCountsAsMissing) {
 
 TEST_F(ComposeFlow, ATemplateWithoutHtmlPartLoadsAnEmptyDocument) {
     writeTextFile(templatePath(false), "MIME-Version: 1.0\r\nContent-Type: text/plain\r\n\r\nNo HTML here %m\r\n");
-    answerMessageFile(kHtmlMessage);
+    answerMessageFile(kSampleMessage);
     TestDocument& document = documentOf(openCompose(5));
     EXPECT_EQ(document.loadedBytes, "");
     EXPECT_EQ(count(document.calls, "Load"), 1);
@@ -244,12 +182,12 @@ TEST_F(ComposeFlow, ATemplateWithoutHtmlPartLoadsAnEmptyDocument) {
 }
 
 TEST_F(ComposeFlow, WithoutAnEditorNothingIsLoadedAndNothingSubclassed) {
-    answerMessageFile(kHtmlMessage);
+    answerMessageFile(kSampleMessage);
     HWND window = openCompose(5, EditorKind::None);
     EXPECT_EQ(compose(window).editorCommands().size(), 1u);
     EXPECT_EQ(compositionText(window), kProgressText);
     // The flow went on to the end all the same.
-    EXPECT_EQ(tempFile("report.pdf"), kReportBytes);
+    EXPECT_EQ(tempFile("report.pdf"), kSampleReportBytes);
     EXPECT_FALSE(hasSubclassProperties(window));
     EXPECT_TRUE(takeBoxes().empty());
     exitPlugin();
@@ -257,7 +195,7 @@ TEST_F(ComposeFlow, WithoutAnEditorNothingIsLoadedAndNothingSubclassed) {
 }
 
 TEST_F(ComposeFlow, AnEditorThatGivesNoDocumentLeavesTheProgressText) {
-    answerMessageFile(kHtmlMessage);
+    answerMessageFile(kSampleMessage);
     HWND silent = openCompose(5, EditorKind::Silent);
     EXPECT_EQ(compose(silent).editor()->getObjectRequests(), 1);
     EXPECT_EQ(compositionText(silent), kProgressText);

@@ -11,13 +11,11 @@
 
 #include "tests/wine/host_fixture.h"
 #include "tests/wine/host_menus.h"
+#include "tests/wine/plugin_checks.h"
+#include "tests/wine/registered_commands.h"
 
 namespace wintest {
 namespace {
-
-const char kEnglishReply[] = "Edit replying template";
-const char kEnglishForward[] = "Edit forwarding template";
-const char kEnglishSave[] = "Save replying/forwarding template";
 
 std::string fileText(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -53,17 +51,6 @@ protected:
     std::string replyTemplate() const { return pluginFolder() + "torvane.tml"; }
     std::string forwardTemplate() const { return pluginFolder() + "torvanefwd.tml"; }
 
-    // The latest command the plug-in registered under that name.
-    const hostsim::RegisteredCommand& command(const std::string& name) {
-        for (auto it = host().commands.rbegin(); it != host().commands.rend(); ++it) {
-            if (it->name == name) return *it;
-        }
-        throw std::runtime_error("no command " + name);
-    }
-    void run(const std::string& name, HWND window) {
-        const hostsim::RegisteredCommand& chosen = command(name);
-        chosen.callback(window, chosen.id);
-    }
     void initMainMenu() { EXPECT_EQ(plugin().onMenuInit(mainWindow(), mainMenu->bar(), 0), 0); }
 
     std::unique_ptr<HostMenuBar> mainMenu;
@@ -112,9 +99,7 @@ TEST_F(Menus, TheMainMenuGetsBothEditItemsInTheConfiguredLanguage) {
 
 TEST_F(Menus, TheComposeMenuKindRegistersThePopupCommandsInMenuOrder) {
     EXPECT_EQ(plugin().onMenuInit(mainWindow(), nullptr, 10), 0);
-    const std::vector<std::string> expected = {"Refresh HTML", "Auto", "GB2312", "GB18030", "HZ-GB-2312", "BIG5",
-                                               "UTF-8", "UTF-7", "US-ASCII", "ISO-8859-1", "ISO-8859-2",
-                                               "ISO-8859-15"};
+    const std::vector<std::string>& expected = popupCommandNames();
     ASSERT_EQ(host().commands.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(host().commands[i].name, expected[i]);
@@ -136,12 +121,12 @@ TEST_F(Menus, OtherMenuKindsAddNothing) {
 
 TEST_F(Menus, EditingATemplateOpensItInAComposeWindowWithAGreyedSaveItem) {
     initMainMenu();
-    run("EditHTMLReply", mainWindow());
+    runCommand("EditHTMLReply", mainWindow());
     EXPECT_TRUE(takeBoxes().empty());
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(host().compositions[opened[0]].source, "reply template source");
 
-    const hostsim::RegisteredCommand& save = command("SaveTemplate");
+    const hostsim::RegisteredCommand& save = latestCommand("SaveTemplate");
     EXPECT_EQ(save.menuKind, 11);
     const std::vector<MenuItem> items = menuItems(composeMenu->dropDown());
     ASSERT_EQ(items.size(), 15u);
@@ -151,18 +136,18 @@ TEST_F(Menus, EditingATemplateOpensItInAComposeWindowWithAGreyedSaveItem) {
     EXPECT_TRUE(items[12].greyed);
     EXPECT_EQ(items[13].text, "Host item 12");
 
-    run("EditHTMLForward", mainWindow());
+    runCommand("EditHTMLForward", mainWindow());
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(host().compositions[opened[1]].source, "forward template source");
 }
 
 TEST_F(Menus, EditingTwiceReplacesTheEarlierSaveItem) {
     initMainMenu();
-    run("EditHTMLReply", mainWindow());
-    const int firstId = command("SaveTemplate").id;
+    runCommand("EditHTMLReply", mainWindow());
+    const int firstId = latestCommand("SaveTemplate").id;
     writeSettings("[Settings]\r\nLanguage=SimplifiedChinese\r\n");
-    run("EditHTMLReply", mainWindow());
-    const int secondId = command("SaveTemplate").id;
+    runCommand("EditHTMLReply", mainWindow());
+    const int secondId = latestCommand("SaveTemplate").id;
     EXPECT_NE(secondId, firstId);
     EXPECT_EQ(host().countCalls("BKA_RegisterCommand"), 4);
 
@@ -183,13 +168,13 @@ TEST_F(Menus, AComposeMenuOfItsOwnKeepsTheHostsItemAtTheSavePosition) {
         return window;
     };
     initMainMenu();
-    run("EditHTMLReply", mainWindow());
-    run("EditHTMLForward", mainWindow());
+    runCommand("EditHTMLReply", mainWindow());
+    runCommand("EditHTMLForward", mainWindow());
     ASSERT_EQ(ownMenus.size(), 2u);
     const std::vector<MenuItem> second = menuItems(ownMenus[1]->dropDown());
     ASSERT_EQ(second.size(), 15u);
     EXPECT_EQ(second[11].text, "Host item 11");
-    EXPECT_EQ(second[12].id, static_cast<UINT>(command("SaveTemplate").id));
+    EXPECT_EQ(second[12].id, static_cast<UINT>(latestCommand("SaveTemplate").id));
     EXPECT_EQ(second[13].text, "Host item 12");
     EXPECT_EQ(menuItems(ownMenus[0]->dropDown()).size(), 15u);
     ownMenus.clear();
@@ -197,17 +182,17 @@ TEST_F(Menus, AComposeMenuOfItsOwnKeepsTheHostsItemAtTheSavePosition) {
 
 TEST_F(Menus, SavingWritesTheCompositionToTheTemplateItEdits) {
     initMainMenu();
-    run("EditHTMLReply", mainWindow());
-    run("EditHTMLForward", mainWindow());
+    runCommand("EditHTMLReply", mainWindow());
+    runCommand("EditHTMLForward", mainWindow());
     ASSERT_EQ(opened.size(), 2u);
     host().compositions[opened[0]].source = "edited reply\r\n";
     host().compositions[opened[1]].source = "edited forward\r\n";
     const std::size_t blocksBefore = host().outstandingBlocks();
 
-    run("SaveTemplate", opened[0]);
+    runCommand("SaveTemplate", opened[0]);
     EXPECT_EQ(fileText(replyTemplate()), "edited reply\r\n");
     EXPECT_EQ(fileText(forwardTemplate()), "forward template source");
-    run("SaveTemplate", opened[1]);
+    runCommand("SaveTemplate", opened[1]);
     EXPECT_EQ(fileText(forwardTemplate()), "edited forward\r\n");
     EXPECT_EQ(host().countCalls("BKA_CompGetSource"), 2);
     EXPECT_EQ(host().outstandingBlocks(), blocksBefore);
@@ -216,7 +201,7 @@ TEST_F(Menus, SavingWritesTheCompositionToTheTemplateItEdits) {
 
 TEST_F(Menus, SavingAnyOtherCompositionWritesNothing) {
     initMainMenu();
-    run("EditHTMLReply", mainWindow());
+    runCommand("EditHTMLReply", mainWindow());
     HWND reply = openComposeWindow();
     EXPECT_EQ(plugin().onOpenCompose(reply, 5), 0);
     takeBoxes();
@@ -225,8 +210,8 @@ TEST_F(Menus, SavingAnyOtherCompositionWritesNothing) {
     host().compositions[unknown].source = "something else";
     const std::size_t blocksBefore = host().outstandingBlocks();
 
-    run("SaveTemplate", reply);
-    run("SaveTemplate", unknown);
+    runCommand("SaveTemplate", reply);
+    runCommand("SaveTemplate", unknown);
     EXPECT_EQ(fileText(replyTemplate()), "reply template source");
     EXPECT_EQ(fileText(forwardTemplate()), "forward template source");
     EXPECT_EQ(host().outstandingBlocks(), blocksBefore);
@@ -238,10 +223,10 @@ TEST_F(Menus, AWindowHandleReusedForTheOtherTemplateSavesToThatTemplate) {
     composeMenu->attachTo(reused);
     host().composeMailHandler = [reused] { return reused; };
     initMainMenu();
-    run("EditHTMLReply", mainWindow());
-    run("EditHTMLForward", mainWindow());
+    runCommand("EditHTMLReply", mainWindow());
+    runCommand("EditHTMLForward", mainWindow());
     host().compositions[reused].source = "edited forward";
-    run("SaveTemplate", reused);
+    runCommand("SaveTemplate", reused);
     EXPECT_EQ(fileText(forwardTemplate()), "edited forward");
     EXPECT_EQ(fileText(replyTemplate()), "reply template source");
 }
@@ -249,7 +234,7 @@ TEST_F(Menus, AWindowHandleReusedForTheOtherTemplateSavesToThatTemplate) {
 TEST_F(Menus, AnEmptyTemplateGivesAnEmptySource) {
     writeTextFile(replyTemplate(), "");
     initMainMenu();
-    run("EditHTMLReply", mainWindow());
+    runCommand("EditHTMLReply", mainWindow());
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(host().countCalls("BKA_CompSetSource"), 1);
     EXPECT_EQ(host().compositions[opened[0]].source, "");
@@ -259,9 +244,9 @@ TEST_F(Menus, AnEmptyTemplateGivesAnEmptySource) {
 TEST_F(Menus, AMissingTemplateIsReportedAndNothingOpens) {
     initMainMenu();
     ASSERT_TRUE(DeleteFileA(replyTemplate().c_str()));
-    run("EditHTMLReply", mainWindow());
+    runCommand("EditHTMLReply", mainWindow());
     ASSERT_TRUE(DeleteFileA(forwardTemplate().c_str()));
-    run("EditHTMLForward", mainWindow());
+    runCommand("EditHTMLForward", mainWindow());
     const std::vector<CaughtBox> boxes = takeBoxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, "Cannot access the template file torvane.tml!");
@@ -274,7 +259,7 @@ TEST_F(Menus, AMissingTemplateIsReportedAndNothingOpens) {
 
 TEST_F(Menus, AnUnknownCommandIdCannotEditATemplate) {
     initMainMenu();
-    const hostsim::RegisteredCommand& reply = command("EditHTMLReply");
+    const hostsim::RegisteredCommand& reply = latestCommand("EditHTMLReply");
     reply.callback(mainWindow(), reply.id + 100);
     const std::vector<CaughtBox> boxes = takeBoxes();
     ASSERT_EQ(boxes.size(), 1u);
@@ -288,7 +273,7 @@ TEST_F(Menus, WhenNoComposeWindowOpensNothingElseHappens) {
     initMainMenu();
     const std::size_t blocksBefore = host().outstandingBlocks();
     host().calls.clear();
-    run("EditHTMLReply", mainWindow());
+    runCommand("EditHTMLReply", mainWindow());
     EXPECT_EQ(host().calls, std::vector<std::string>{"BKA_ComposeMail"});
     EXPECT_EQ(host().outstandingBlocks(), blocksBefore);
     EXPECT_TRUE(takeBoxes().empty());

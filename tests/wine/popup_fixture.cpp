@@ -40,20 +40,11 @@ void PopupFixture::TearDown() {
     ComposeFlowFixture::TearDown();
 }
 
-void PopupFixture::writeSignature(const std::string& text) {
-    writeTextFile(host().dataFolder + host().currentMailBox + "$$$00000Default.txt", text + "\r\n");
-}
-
 HWND PopupFixture::openReply() {
     HWND window = openCompose(5);
     EXPECT_TRUE(takeBoxes().empty());
     EXPECT_NE(compose(window).document(), nullptr);
     return window;
-}
-
-LRESULT PopupFixture::rightClick(HWND window, LPARAM position) {
-    HWND editor = editorOf(window);
-    return SendMessageA(editor, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(editor), position);
 }
 
 }  // namespace wintest

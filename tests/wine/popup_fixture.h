@@ -35,15 +35,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    void writeSignature(const std::string& text);
-
     // A reply opened by the host, its editor holding the first rendering.
     HWND openReply();
-    HWND editorOf(HWND window) { return compose(window).editorHandle(); }
-    TestDocument& documentOf(HWND window) { return *compose(window).document(); }
-
-    // A right click in the window's editor, at a screen position.
-    LRESULT rightClick(HWND window, LPARAM position = MAKELPARAM(30, 40));
 
     std::unique_ptr<MenuDriver> driver;
 };

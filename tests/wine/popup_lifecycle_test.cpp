@@ -66,6 +66,14 @@ TEST_F(PopupLifecycle, ASessionWhoseEditorWentUnnoticedIsReplaced) {
     EXPECT_EQ(driver->calls().size(), 1u);
 }
 
+// The import that subclasses: the 32-bit USER32 has no SetWindowLongPtrA
+// (the headers map it to SetWindowLongA there).
+#ifdef _WIN64
+const char kSetWindowLongImport[] = "SetWindowLongPtrA";
+#else
+const char kSetWindowLongImport[] = "SetWindowLongA";
+#endif
+
 // SetWindowLongPtrA as it answers for a window the plug-in may not subclass.
 LONG_PTR WINAPI refuseWindowLong(HWND, int, LONG_PTR) {
     SetLastError(ERROR_ACCESS_DENIED);
@@ -82,7 +90,7 @@ BOOL CALLBACK collectProperty(HWND, LPSTR name, HANDLE value, ULONG_PTR names) {
 TEST_F(PopupLifecycle, AFailedSubclassingIsReportedAndLeavesTheEditorAlone) {
     HWND reply = nullptr;
     {
-        ImportHook refuse(pluginModule(), "USER32.dll", "SetWindowLongPtrA", reinterpret_cast<void*>(&refuseWindowLong));
+        ImportHook refuse(pluginModule(), "USER32.dll", kSetWindowLongImport, reinterpret_cast<void*>(&refuseWindowLong));
         reply = openCompose(5);
     }
     const std::vector<CaughtBox> boxes = takeBoxes();
