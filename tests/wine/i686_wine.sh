@@ -11,6 +11,9 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 : "${WINEPREFIX:?WINEPREFIX must be set}"
 export WINEARCH=win32
+# Under qemu-i386, wine must be able to map the top of the 32-bit address
+# space (its shared user data page): let the emulator reserve all of it.
+export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0xffff0000}
 WINE=${TORVANE_WINE:-/usr/lib/wine/wine}
 
 skip_unless_32bit_wine() {
