@@ -99,13 +99,13 @@ TEST(CliRender, BadInputFailsInOneLineWithoutOutputFile) {
 TEST(CliInspect, ShowsTheTreeAsTheParserSeesIt) {
     const CliRun run = runTorvane("inspect " + kHtmlMessage);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, readText(std::string(TORVANE_SOURCE_DIR) + "/tests/data/cli/html-with-image.inspect.txt"));
+    EXPECT_EQ(run.out, readText(std::string(TORVANE_SOURCE_DIR) + "/tests/data/cli/html-with-image.tree.txt"));
 }
 
 TEST(CliInspect, JsonFormIsStable) {
     const CliRun run = runTorvane("inspect --json " + kChineseMessage);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, readText(std::string(TORVANE_SOURCE_DIR) + "/tests/data/cli/gb2312-report.inspect.json"));
+    EXPECT_EQ(run.out, readText(std::string(TORVANE_SOURCE_DIR) + "/tests/data/cli/gb2312-report.tree.json"));
 }
 
 TEST(CliInspect, AMessageWithoutMimeStructureIsOnePlainPart) {
