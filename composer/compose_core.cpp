@@ -16,19 +16,13 @@
 #include "template/html_escape.h"
 #include "template/render_template.h"
 #include "template/signature_html.h"
+#include "mime/contains_no_case.h"
 
 namespace {
 
 constexpr int kMimeTypeBufferSize = 50;
 constexpr int kLineBufferSize = 0x7fff;  // one line of a plain-text body, NUL included
 
-bool beginsWithNoCase(const std::string& text, const char* prefix) {
-    const std::size_t length = std::char_traits<char>::length(prefix);
-    if (text.size() < length) return false;
-    return std::equal(prefix, prefix + length, text.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    });
-}
 
 bool isBlankLine(const std::string& line) {
     return line.find_first_not_of(" \r\n") == std::string::npos;

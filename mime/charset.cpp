@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/host_api.h"
+#include "mime/contains_no_case.h"
 
 namespace {
 
@@ -21,22 +22,12 @@ const CharsetPrefix kPrefixes[] = {
     {"UTF-8", kCharsetUtf8},    {"UTF-7", kCharsetUtf7},      {"BIG5", kCharsetBig5},
 };
 
-bool startsWithNoCase(const std::string& text, const char* prefix) {
-    const std::size_t length = std::strlen(prefix);
-    if (text.size() < length) return false;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[i])) != std::toupper(static_cast<unsigned char>(prefix[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 
 CharsetCode charsetCodeOf(const std::string& name) {
     for (const CharsetPrefix& entry : kPrefixes) {
-        if (startsWithNoCase(name, entry.prefix)) return entry.code;
+        if (beginsWithNoCase(name, entry.prefix)) return entry.code;
     }
     return kCharsetOther;
 }

@@ -8,16 +8,13 @@
 #include "mime/safe_file_name.h"
 #include "mime/trim_content_id.h"
 #include "platform/files.h"
+#include "mime/contains_no_case.h"
 
 namespace {
 
 constexpr std::size_t kContentIdCapacity = 1024;
 constexpr std::size_t kHeaderCapacity = 9999;
 
-bool beginsWithNoCase(const std::string& text, const char* prefix) {
-    const std::size_t length = std::strlen(prefix);
-    return text.size() >= length && strncasecmp(text.c_str(), prefix, length) == 0;
-}
 
 std::string extensionOfSubtype(const std::string& subtype) {
     if (beginsWithNoCase(subtype, "jpeg")) return "jpg";

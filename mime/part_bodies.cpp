@@ -6,6 +6,7 @@
 #include "mime/host_block.h"
 #include "mime/safe_file_name.h"
 #include "platform/files.h"
+#include "mime/contains_no_case.h"
 
 namespace {
 
@@ -19,9 +20,6 @@ constexpr int kCollisionFolderAttempts = 8;
 
 using Converter = int(BKA_CALL*)(const char*, const char*, int);
 
-bool beginsWithNoCase(const char* text, const char* prefix) {
-    return strncasecmp(text, prefix, std::strlen(prefix)) == 0;
-}
 
 Converter converterFor(const char* encoding) {
     if (beginsWithNoCase(encoding, "quoted-printable")) return hostApi().BKA_QPConvert;

@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "mime/contains_no_case.h"
 
 namespace {
 
@@ -11,15 +12,6 @@ constexpr const char* kSection = "Settings";
 constexpr int kLanguageBufferSize = 20;
 constexpr int kSwitchBufferSize = 10;
 
-bool startsWithNoCase(const std::string& text, const std::string& prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool readSwitch(const std::string& key, const std::string& settingsPath) {
     return isSwitchOn(platform::readProfileString(kSection, key, "FALSE", kSwitchBufferSize, settingsPath));
@@ -32,12 +24,12 @@ std::string readLanguage(const std::string& settingsPath) {
 }
 
 InterfaceLanguage languageOf(const std::string& value) {
-    if (startsWithNoCase(value, "SimplifiedChinese")) return InterfaceLanguage::SimplifiedChinese;
-    if (startsWithNoCase(value, "TraditionalChinese")) return InterfaceLanguage::TraditionalChinese;
+    if (beginsWithNoCase(value, "SimplifiedChinese")) return InterfaceLanguage::SimplifiedChinese;
+    if (beginsWithNoCase(value, "TraditionalChinese")) return InterfaceLanguage::TraditionalChinese;
     return InterfaceLanguage::English;
 }
 
-bool isSwitchOn(const std::string& value) { return startsWithNoCase(value, "TRUE"); }
+bool isSwitchOn(const std::string& value) { return beginsWithNoCase(value, "TRUE"); }
 
 SessionFlags readSessionFlags(const std::string& settingsPath) {
     SessionFlags flags;
