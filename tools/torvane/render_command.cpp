@@ -44,8 +44,7 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
 
     HostFiles files;
     files.forward = forward;
-    files.rawMessage = readInputFile(messagePath);
-    requireMessage(messagePath, files.rawMessage);
+    files.rawMessage = readMessageFile(messagePath);
 
     const std::string templatePath = arguments.value(
         "--template", examplesFolder() + "templates" + platform::kPathSeparator + (forward ? "torvanefwd.tml" : "torvane.tml"));
