@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "cli_run.h"
+#include "tools/torvane/preview_policy.h"
 
 namespace {
 
@@ -118,6 +119,35 @@ TEST(CliRender, MailSavedFromAMailboxLoadsAsTheMessageItHolds) {
     const CliRun run = runTorvane("render '" + work + "/obsolete.eml' --temp '" + work + "'", kSeed);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("John &lt;john@example.com&gt;"), std::string::npos);
+}
+
+TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndChangesNothingElse) {
+    std::string rendered[2];
+    for (const bool preview : {false, true}) {
+        const std::string temp = freshWorkFolder(preview ? "render-preview" : "render-no-preview");
+        const CliRun run = runTorvane("render " + kHtmlMessage + " --temp '" + temp + "'" +
+                                          (preview ? " --preview" : ""), kSeed);
+        ASSERT_EQ(run.status, 0) << run.err;
+        rendered[preview] = withTempFolderNamed(run.out, temp);
+    }
+    const std::size_t head = rendered[0].find("<head>") + 6;
+    ASSERT_EQ(rendered[0].rfind("<html>\r\n<head>", 0), 0u);
+    EXPECT_EQ(rendered[1], rendered[0].substr(0, head) + torvane::kPreviewPolicyMeta + rendered[0].substr(head));
+
+    const std::string meta = torvane::kPreviewPolicyMeta;
+    const struct {
+        std::string html;
+        std::string expected;
+    } documents[] = {
+        {"<!DOCTYPE html>\n<html lang=\"de\">\n<HEAD>\n<title>", "<!DOCTYPE html>\n<html lang=\"de\">\n<HEAD>" + meta + "\n<title>"},
+        {"<html><body><head>", "<html>" + meta + "<body><head>"},
+        {"<html>\n<header>", "<html>" + meta + "\n<header>"},
+        {"\xEF\xBB\xBF<p>x</p><html><head>", "\xEF\xBB\xBF" + meta + "<p>x</p><html><head>"},
+        {"", meta},
+    };
+    for (const auto& document : documents) {
+        EXPECT_EQ(torvane::withPreviewPolicy(document.html), document.expected) << document.html;
+    }
 }
 
 TEST(CliInspect, ShowsTheTreeAsTheParserSeesIt) {
