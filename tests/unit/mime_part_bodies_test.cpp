@@ -15,6 +15,15 @@ using mimetest::readWhole;
 class PartBodies : public mimetest::HostFixture {
 protected:
     std::string scratchFile(const char* name) const { return readWhole(tempFolder + name); }
+
+    // The attachments of a message from tests/data/mime, saved.
+    AttachmentList savedFrom(const std::string& dataFile) {
+        MimePart root;
+        parseText(root, mimetest::dataFile(dataFile));
+        AttachmentList list;
+        visit2(root, saveAttachment, list, true);
+        return list;
+    }
 };
 
 TEST_F(PartBodies, QuotedPrintableHtmlIsDecodedThroughItsScratchFiles) {
@@ -176,10 +185,7 @@ TEST_F(PartBodies, ARepeatedNameGoesIntoAFreshDupFolder) {
 }
 
 TEST_F(PartBodies, EncodedWordNamesAreListedAndSavedDecoded) {
-    MimePart root;
-    parseText(root, mimetest::dataFile("encoded_filename.eml"));
-    AttachmentList list;
-    visit2(root, saveAttachment, list, true);
+    const AttachmentList list = savedFrom("encoded_filename.eml");
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].fileName, "\xE6\x8A\xA5\xE5\x91\x8A.pdf");  // 报告.pdf
     EXPECT_EQ(list[1].fileName, "\xE6\x8A\xA5\xE5\x91\x8A.txt");  // from GB2312
@@ -188,10 +194,7 @@ TEST_F(PartBodies, EncodedWordNamesAreListedAndSavedDecoded) {
 }
 
 TEST_F(PartBodies, ExtendedNamesAreListedAndSavedInTheLocalCodePage) {
-    MimePart root;
-    parseText(root, mimetest::dataFile("extended_names.eml"));
-    AttachmentList list;
-    visit2(root, saveAttachment, list, true);
+    const AttachmentList list = savedFrom("extended_names.eml");
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].fileName, "\xE6\x8A\xA5\xE5\x91\x8A.pdf");  // 报告.pdf
     EXPECT_EQ(list[1].fileName, "\xE9\x95\xBF\xE6\x96\x87\xE4\xBB\xB6\xE5\x90\x8D.zip");  // 长文件名.zip
