@@ -29,11 +29,17 @@ constexpr std::size_t kCharsetCount = sizeof kCharsets / sizeof kCharsets[0];
     std::abort();
 }
 
+// The length of the UTF-8 sequence that `lead` begins; 0 when none does.
+std::size_t sequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead < 0xC2 || lead > 0xF4) return 0;
+    return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+}
+
 bool isUtf8(const std::string& text) {
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-        if (length == 0 || lead > 0xF4 || i + length > text.size()) return false;
+        const std::size_t length = sequenceLength(static_cast<unsigned char>(text[i]));
+        if (length == 0 || i + length > text.size()) return false;
         for (std::size_t k = 1; k < length; ++k) {
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
         }
@@ -66,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::setLocalCodePage(to);
 
     if (hostsim::decodeBase64(text).size() > text.size() * 3 / 4) fail("base64 output longer than its input allows");
-    if (hostsim::decodeQuotedPrintable(text).size() > text.size()) fail("quoted-printable output longer than its input");
+    if (hostsim::decodeQuotedPrintable(text).size() > text.size()) fail("quoted-printable output longer than input");
     const std::string words = hostsim::decodeEncodedWords(text, to);
     if (to == "UTF-8" && isUtf8(text) && !isUtf8(words)) {
         fail("encoded words decoded into UTF-8 are not UTF-8");

@@ -13,9 +13,9 @@ namespace {
 constexpr std::size_t kMaxSectionDigits = 4;
 
 struct ExtendedName {
-    std::string_view base;         // "filename"
+    std::string_view base;            // "filename"
     std::optional<unsigned> section;  // none for "filename*"
-    bool encoded = false;          // the name ends in "*"
+    bool encoded = false;             // the name ends in "*"
 };
 
 // The pair's own name is the last token of what parseParameter gives as its
@@ -40,7 +40,9 @@ std::optional<ExtendedName> parseExtendedName(std::string_view pairName) {
     if (digits > 0 && token[lastNonDigit] == '*') {
         if (digits > kMaxSectionDigits) return std::nullopt;
         unsigned section = 0;
-        for (const char digit : token.substr(lastNonDigit + 1)) section = section * 10 + static_cast<unsigned>(digit - '0');
+        for (const char digit : token.substr(lastNonDigit + 1)) {
+            section = section * 10 + static_cast<unsigned>(digit - '0');
+        }
         name.section = section;
         token = token.substr(0, lastNonDigit);
     } else if (!name.encoded) {

@@ -139,7 +139,8 @@ TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndChangesNothingElse) {
         std::string html;
         std::string expected;
     } documents[] = {
-        {"<!DOCTYPE html>\n<html lang=\"de\">\n<HEAD>\n<title>", "<!DOCTYPE html>\n<html lang=\"de\">\n<HEAD>" + meta + "\n<title>"},
+        {"<!DOCTYPE html>\n<html lang=\"de\">\n<HEAD>\n<title>",
+         "<!DOCTYPE html>\n<html lang=\"de\">\n<HEAD>" + meta + "\n<title>"},
         {"<html><body><head>", "<html>" + meta + "<body><head>"},
         {"<html>\n<header>", "<html>" + meta + "\n<header>"},
         {"\xEF\xBB\xBF<p>x</p><html><head>", "\xEF\xBB\xBF" + meta + "<p>x</p><html><head>"},

@@ -80,7 +80,8 @@ TEST_F(MimeHeaders, ExtendedParameterValuesAreJoinedAndPercentDecoded) {
         {"attachment;\r\n filename*=UTF-8''%E6%8A%A5%E5%91%8A.pdf\r\n", "\xE6\x8A\xA5\xE5\x91\x8A.pdf", "UTF-8"},
         {"attachment;\r\n filename*0*=UTF-8''%E9%95%BF%E6%96%87;\r\n filename*1*=%E4%BB%B6%E5%90%8D.zip\r\n",
          "\xE9\x95\xBF\xE6\x96\x87\xE4\xBB\xB6\xE5\x90\x8D.zip", "UTF-8"},
-        {"attachment; filename*=iso-8859-1'de'Bericht%20f%FCr%20M%E4rz.pdf", "Bericht f\xFCr M\xE4rz.pdf", "iso-8859-1"},
+        {"attachment; filename*=iso-8859-1'de'Bericht%20f%FCr%20M%E4rz.pdf", "Bericht f\xFCr M\xE4rz.pdf",
+         "iso-8859-1"},
         {"image/png; name*=\"UTF-8''a%41\"", "aA", "UTF-8"},
         {"attachment; filename*0=\"long name \"; filename*1=\"part two.txt\"", "long name part two.txt", kNone},
         {"attachment; filename*0*=UTF-8''a%20; filename*1=b%20c", "a b%20c", "UTF-8"},  // only "*" sections are encoded

@@ -42,8 +42,9 @@ const char* const kRenderHelp =
     "  -o FILE          write the HTML to FILE instead of standard output\n";
 
 int renderCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Arguments arguments = parseArguments(
-        words, {"--template", "--mailbox", "--settings", "--charset", "--temp", "-o"}, {"--forward", "--preview"});
+    const Arguments arguments =
+        parseArguments(words, {"--template", "--mailbox", "--settings", "--charset", "--temp", "-o"},
+                       {"--forward", "--preview"});
     if (arguments.positional.size() != 1) throw UsageError("render takes one MESSAGE file (see 'torvane render --help')");
     const std::string messagePath = arguments.positional[0];
     const bool forward = arguments.has("--forward");
