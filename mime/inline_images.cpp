@@ -5,6 +5,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "mime/extended_parameter.h"
 #include "mime/safe_file_name.h"
 #include "mime/trim_content_id.h"
 #include "platform/files.h"
@@ -25,9 +26,12 @@ std::string extensionOfSubtype(const std::string& subtype) {
     return "img";
 }
 
-std::string extensionOfName(const std::string& name) {
-    const char* decoded = hostApi().BKA_MIMEHeader(name.c_str(), nullptr, 0, 0);
-    const std::string text = decoded ? decoded : "";
+// `name` is the parameter that headerParameter found in `header`.
+std::string extensionOfName(const std::string& header, const std::string& name) {
+    const std::string text = decodedParameterValue(header, name, [](const std::string& raw) {
+        const char* decoded = hostApi().BKA_MIMEHeader(raw.c_str(), nullptr, 0, 0);
+        return std::string(decoded ? decoded : "");
+    });
     const std::size_t dot = text.rfind('.');
     if (dot == std::string::npos) return "img";
     // The extension becomes part of a path: it must not name another folder.
@@ -57,7 +61,7 @@ void saveInlineImage(MimePart& part, ContentIdList& list) {
         part.headerValue("Content-Type", kHeaderCapacity, header);
         named = headerParameter(header, "name", name);
     }
-    const std::string extension = named ? extensionOfName(name) : extensionOfSubtype(part.subtype);
+    const std::string extension = named ? extensionOfName(header, name) : extensionOfSubtype(part.subtype);
 
     const std::string fileName = freshFileName(extension);
     if (fileName.empty()) return;

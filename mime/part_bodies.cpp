@@ -3,6 +3,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "mime/extended_parameter.h"
 #include "mime/host_block.h"
 #include "mime/safe_file_name.h"
 #include "platform/files.h"
@@ -83,16 +84,15 @@ void saveAttachment(MimePart& part, AttachmentList& list, bool save) {
     part.headerValue("Content-Disposition", kDispositionCapacity, disposition);
     std::string rawName;
     if (!headerParameter(disposition, "filename", rawName)) return;
-    rawName.resize(std::min(rawName.size(), kRawNameCapacity - 1));
-
-    std::string decodedName;
-    if (HostBlock buffer = allocateHostBlock(kDecodedNameCapacity)) {
-        hostApi().BKA_MIMEHeader(rawName.c_str(), buffer.get(), static_cast<int>(kDecodedNameCapacity), 0);
+    std::string decodedName = decodedParameterValue(disposition, rawName, [](std::string name) {
+        name.resize(std::min(name.size(), kRawNameCapacity - 1));
+        HostBlock buffer = allocateHostBlock(kDecodedNameCapacity);
+        if (!buffer) return name;
+        hostApi().BKA_MIMEHeader(name.c_str(), buffer.get(), static_cast<int>(kDecodedNameCapacity), 0);
         buffer.get()[kDecodedNameCapacity - 1] = '\0';
-        decodedName = buffer.get();
-    } else {
-        decodedName = rawName;
-    }
+        return std::string(buffer.get());
+    });
+    decodedName.resize(std::min(decodedName.size(), kDecodedNameCapacity - 1));
 
     // The sender chooses the name: it must not lead out of the folder.
     std::string fileName = safeFileName(decodedName);

@@ -18,10 +18,11 @@
 namespace {
 
 constexpr std::size_t kMaxRandomCandidates = 100;
-// Candidate names are kept in 50-character slots (49 and a terminator);
-// longer names are skipped rather than cut, so that a cut name never points
-// at a file that does not exist.
-constexpr std::size_t kMaxNameLength = 49;
+// The random draw keeps its candidates in 50-character slots (49 and a
+// terminator); longer names are left out of the draw rather than cut, so
+// that a cut name never points at a file that does not exist. A named
+// lookup keeps no list and takes names of any length.
+constexpr std::size_t kMaxRandomNameLength = 49;
 // The search pattern (folder, separator, "*.txt") must fit in 256 characters.
 constexpr std::size_t kMaxPatternLength = 255;
 constexpr int kLineBufferSize = 32768;
@@ -34,7 +35,7 @@ bool patternFits(const std::string& folder) {
 
 bool isCandidate(const platform::DirectoryEntry& entry) {
     if (entry.isDirectory || entry.name == "." || entry.name == "..") return false;
-    return entry.name.compare(0, 3, "$$$") == 0 && entry.name.size() <= kMaxNameLength;
+    return entry.name.compare(0, 3, "$$$") == 0;
 }
 
 bool namesHtmlSignature(const std::string& fileName) {
@@ -82,6 +83,7 @@ bool findSignatureFile(const std::string& folder, ComposeSession& session, const
                 }
                 continue;
             }
+            if (entry.name.size() > kMaxRandomNameLength) continue;
             gathered.push_back(entry.name);
             if (gathered.size() == kMaxRandomCandidates) break;
         }

@@ -56,9 +56,11 @@ void runLoopPhase(std::string& text, const boost::regex& pattern, RenderStage st
     for (;;) {
         enterRenderStage(stage);
         boost::smatch occurrence;
+        // With the whole text as its base the look-behind sees the real
+        // character before the resume point; without it Boost stops there.
         const auto flags = searchFrom > 0 ? boost::match_prev_avail : boost::match_default;
         if (!boost::regex_search(text.cbegin() + static_cast<std::ptrdiff_t>(searchFrom), text.cend(), occurrence,
-                                 pattern, flags)) {
+                                 pattern, flags, text.cbegin())) {
             return;
         }
         const auto begin = static_cast<std::size_t>(occurrence[0].first - text.cbegin());

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "cli_run.h"
+#include "tools/torvane/preview_policy.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ TEST(CliRender, BadInputFailsInOneLineWithoutOutputFile) {
     writeFile(work + "/empty.eml", "");
     writeFile(work + "/binary.eml", std::string("\x7f" "ELF\0\1\2garbage", 13));
     writeFile(work + "/no-headers.eml", "just some text\nwithout any header\n");
+    writeFile(work + "/mail.msg", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10));
     const struct {
         std::string arguments;
         std::string message;
@@ -82,6 +84,7 @@ TEST(CliRender, BadInputFailsInOneLineWithoutOutputFile) {
         {work + "/binary.eml", "torvane: '" + work + "/binary.eml' is not a message: it holds binary data\n"},
         {work + "/no-headers.eml",
          "torvane: '" + work + "/no-headers.eml' is not a message: it does not begin with a header field\n"},
+        {work + "/mail.msg", "torvane: '" + work + "/mail.msg' is an Outlook message file, not an RFC 5322 message\n"},
         {kHtmlMessage + " --template " + work + "/none.tml",
          "torvane: cannot read '" + work + "/none.tml': No such file or directory\n"},
         {kHtmlMessage + " --bogus", "torvane: unknown option '--bogus'\n"},
@@ -93,6 +96,58 @@ TEST(CliRender, BadInputFailsInOneLineWithoutOutputFile) {
         EXPECT_EQ(run.status, 2) << bad.arguments;
         EXPECT_EQ(run.err, bad.message) << bad.arguments;
         EXPECT_FALSE(pathExists(work + "/out.html")) << bad.arguments;
+    }
+}
+
+TEST(CliRender, MailSavedFromAMailboxLoadsAsTheMessageItHolds) {
+    const std::string work = freshWorkFolder("render-saved");
+    const std::string message = readText(std::string(TORVANE_SOURCE_DIR) + "/" + kHtmlMessage);
+    const CliRun plain = runTorvane("inspect " + kHtmlMessage);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    for (const char* envelope :
+         {"From alex@example.com Tue Dec  1 09:14:02 2026\r\n", "From alex@example.com\n", "From \r\n"}) {
+        writeFile(work + "/saved.eml", envelope + message);
+        const CliRun run = runTorvane("inspect '" + work + "/saved.eml'");
+        EXPECT_EQ(run.status, 0) << envelope << run.err;
+        EXPECT_EQ(run.out, plain.out) << envelope;
+    }
+    // Only one envelope line goes; white space before a colon is a header field.
+    writeFile(work + "/twice.eml", "From a@example.com\nFrom b@example.com\n" + message);
+    EXPECT_EQ(runTorvane("inspect '" + work + "/twice.eml'").status, 2);
+    writeFile(work + "/obsolete.eml",
+              "From  : John <john@example.com>\r\nSubject\t: hi\r\nContent-Type: text/html\r\n\r\n<p>x</p>\r\n");
+    const CliRun run = runTorvane("render '" + work + "/obsolete.eml' --temp '" + work + "'", kSeed);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("John &lt;john@example.com&gt;"), std::string::npos);
+}
+
+TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndChangesNothingElse) {
+    std::string rendered[2];
+    for (const bool preview : {false, true}) {
+        const std::string temp = freshWorkFolder(preview ? "render-preview" : "render-no-preview");
+        const CliRun run = runTorvane("render " + kHtmlMessage + " --temp '" + temp + "'" +
+                                          (preview ? " --preview" : ""), kSeed);
+        ASSERT_EQ(run.status, 0) << run.err;
+        rendered[preview] = withTempFolderNamed(run.out, temp);
+    }
+    const std::size_t head = rendered[0].find("<head>") + 6;
+    ASSERT_EQ(rendered[0].rfind("<html>\r\n<head>", 0), 0u);
+    EXPECT_EQ(rendered[1], rendered[0].substr(0, head) + torvane::kPreviewPolicyMeta + rendered[0].substr(head));
+
+    const std::string meta = torvane::kPreviewPolicyMeta;
+    const struct {
+        std::string html;
+        std::string expected;
+    } documents[] = {
+        {"<!DOCTYPE html>\n<html lang=\"de\">\n<HEAD>\n<title>",
+         "<!DOCTYPE html>\n<html lang=\"de\">\n<HEAD>" + meta + "\n<title>"},
+        {"<html><body><head>", "<html>" + meta + "<body><head>"},
+        {"<html>\n<header>", "<html>" + meta + "\n<header>"},
+        {"\xEF\xBB\xBF<p>x</p><html><head>", "\xEF\xBB\xBF" + meta + "<p>x</p><html><head>"},
+        {"", meta},
+    };
+    for (const auto& document : documents) {
+        EXPECT_EQ(torvane::withPreviewPolicy(document.html), document.expected) << document.html;
     }
 }
 

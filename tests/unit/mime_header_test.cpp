@@ -1,3 +1,4 @@
+#include "mime/extended_parameter.h"
 #include "mime_test_support.h"
 
 namespace {
@@ -66,6 +67,49 @@ TEST_F(MimeHeaders, HeaderParameterLooksOnlyAtTheFirstPair) {
     EXPECT_EQ(value, "");
     EXPECT_FALSE(headerParameter("attachment; size=10; filename=a.jpg", "filename", value));
     EXPECT_FALSE(headerParameter("attachment", "filename", value));
+}
+
+TEST_F(MimeHeaders, ExtendedParameterValuesAreJoinedAndPercentDecoded) {
+    const char* kNone = "(none)";
+    struct Case {
+        const char* headerValue;
+        const char* bytes;    // null: not the extended form
+        const char* charset;  // kNone: no charset, the value goes to the host
+    };
+    const Case cases[] = {
+        {"attachment;\r\n filename*=UTF-8''%E6%8A%A5%E5%91%8A.pdf\r\n", "\xE6\x8A\xA5\xE5\x91\x8A.pdf", "UTF-8"},
+        {"attachment;\r\n filename*0*=UTF-8''%E9%95%BF%E6%96%87;\r\n filename*1*=%E4%BB%B6%E5%90%8D.zip\r\n",
+         "\xE9\x95\xBF\xE6\x96\x87\xE4\xBB\xB6\xE5\x90\x8D.zip", "UTF-8"},
+        {"attachment; filename*=iso-8859-1'de'Bericht%20f%FCr%20M%E4rz.pdf", "Bericht f\xFCr M\xE4rz.pdf",
+         "iso-8859-1"},
+        {"image/png; name*=\"UTF-8''a%41\"", "aA", "UTF-8"},
+        {"attachment; filename*0=\"long name \"; filename*1=\"part two.txt\"", "long name part two.txt", kNone},
+        {"attachment; filename*0*=UTF-8''a%20; filename*1=b%20c", "a b%20c", "UTF-8"},  // only "*" sections are encoded
+        {"attachment; filename*1*=b.txt; filename*0*=UTF-8''a", "ab.txt", "UTF-8"},
+        {"attachment; filename*0*=UTF-8''a; size=3; FILENAME*1*=b; name*2*=x", "ab", "UTF-8"},
+        {"attachment; filename*0*=UTF-8''a; filename*2*=c", "a", "UTF-8"},                      // a gap ends it
+        {"attachment; filename*0*=UTF-8''a; filename*0*=x; filename*1=b", "ab", "UTF-8"},       // the first 0 counts
+        {"attachment; filename*0*=UTF-8''a; filename*99999999999999999999=x; filename*1=b", "ab", "UTF-8"},
+        {"attachment; filename*=UTF-8''100%25 %2G%4", "100%", "UTF-8"},
+        {"attachment; filename*=\"UTF-8''100%25 %2G%4\"", "100% %2G%4", "UTF-8"},
+        {"attachment; filename*=%E6%8A%A5.pdf", "\xE6\x8A\xA5.pdf", ""},  // no quote marks: no charset
+        {"attachment; filename*=UTF-8'%41", "UTF-8'A", ""},
+        {"attachment; filename*=''%41", "A", ""},
+        {"attachment; filename*1*=abc", nullptr, nullptr},  // no section 0
+        {"attachment; filename=plain*.txt", nullptr, nullptr},
+        {"attachment; filename=a.txt; filename*=UTF-8''b.txt", nullptr, nullptr},
+        {"attachment; filename*9999999=x", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        const auto parameter = extendedParameter(c.headerValue);
+        if (!c.bytes) {
+            EXPECT_FALSE(parameter) << c.headerValue;
+            continue;
+        }
+        ASSERT_TRUE(parameter) << c.headerValue;
+        EXPECT_EQ(parameter->bytes, c.bytes) << c.headerValue;
+        EXPECT_EQ(parameter->charset.value_or(kNone), c.charset) << c.headerValue;
+    }
 }
 
 TEST_F(MimeHeaders, AttachmentAndInlineDispositions) {

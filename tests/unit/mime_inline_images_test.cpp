@@ -50,6 +50,8 @@ TEST_F(InlineImages, TheExtensionComesFromTheNameOrTheSubtype) {
         {"Content-Type: image/png; name=\"=?UTF-8?Q?gr=C3=BC=C3=9Fe.gif?=\"", "gif"},
         {"Content-Type: image/png\r\nContent-Disposition: inline; filename=\"shot.bmp\"", "bmp"},
         {"Content-Type: image/png; name=noextension", "img"},
+        {"Content-Type: image/jpeg;\r\n name*0*=UTF-8''%E7%85%A7;\r\n name*1*=%E7%89%87.jpeg", "jpeg"},
+        {"Content-Type: image/png\r\nContent-Disposition: inline; filename*=UTF-8''shot%2Egif", "gif"},
         {"Content-Type: image/png; charset=x; name=hidden.gif", "png"},  // only the first parameter counts
         {"Content-Type: image/x-icon", "img"},
         {"Content-Type: image/TIFF", "tiff"},

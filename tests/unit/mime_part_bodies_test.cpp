@@ -15,6 +15,15 @@ using mimetest::readWhole;
 class PartBodies : public mimetest::HostFixture {
 protected:
     std::string scratchFile(const char* name) const { return readWhole(tempFolder + name); }
+
+    // The attachments of a message from tests/data/mime, saved.
+    AttachmentList savedFrom(const std::string& dataFile) {
+        MimePart root;
+        parseText(root, mimetest::dataFile(dataFile));
+        AttachmentList list;
+        visit2(root, saveAttachment, list, true);
+        return list;
+    }
 };
 
 TEST_F(PartBodies, QuotedPrintableHtmlIsDecodedThroughItsScratchFiles) {
@@ -176,15 +185,48 @@ TEST_F(PartBodies, ARepeatedNameGoesIntoAFreshDupFolder) {
 }
 
 TEST_F(PartBodies, EncodedWordNamesAreListedAndSavedDecoded) {
-    MimePart root;
-    parseText(root, mimetest::dataFile("encoded_filename.eml"));
-    AttachmentList list;
-    visit2(root, saveAttachment, list, true);
+    const AttachmentList list = savedFrom("encoded_filename.eml");
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].fileName, "\xE6\x8A\xA5\xE5\x91\x8A.pdf");  // 报告.pdf
     EXPECT_EQ(list[1].fileName, "\xE6\x8A\xA5\xE5\x91\x8A.txt");  // from GB2312
     EXPECT_EQ(readWhole(tempFolder + list[0].fileName), mimetest::dataFile("report.pdf"));
     EXPECT_EQ(readWhole(tempFolder + list[1].fileName), "Caf\xC3\xA9 figures attached.\r\n\r\n");
+}
+
+TEST_F(PartBodies, ExtendedNamesAreListedAndSavedInTheLocalCodePage) {
+    const AttachmentList list = savedFrom("extended_names.eml");
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].fileName, "\xE6\x8A\xA5\xE5\x91\x8A.pdf");  // 报告.pdf
+    EXPECT_EQ(list[1].fileName, "\xE9\x95\xBF\xE6\x96\x87\xE4\xBB\xB6\xE5\x90\x8D.zip");  // 长文件名.zip
+    EXPECT_EQ(list[2].fileName, "Bericht f\xC3\xBCr M\xC3\xA4rz.pdf");
+    // Outlook's encoded word for the same name: the same name, so a dup folder.
+    EXPECT_EQ(list[3].fileName, list[2].fileName);
+    EXPECT_NE(list[3].folder, list[2].folder);
+    EXPECT_EQ(readWhole(tempFolder + list[0].fileName), "%PDF-1.4\n");
+    EXPECT_EQ(readWhole(tempFolder + list[1].fileName).substr(0, 4), "PK\x05\x06");
+
+    struct Case {
+        const char* parameter;
+        const char* saved;
+    };
+    const Case hostile[] = {
+        {"filename*=UTF-8''..%2F..%2Fescape.txt", "escape.txt"},
+        {"filename*=UTF-8''..%5C..%5Cwin.ini", "win.ini"},
+        {"filename*=UTF-8''a%00b%0D%0A.txt", "a_b__.txt"},
+        {"filename*=UTF-8''%43%4F%4E", "_CON"},
+        {"filename*=x-unknown''caf%E9.txt", "caf\xE9.txt"},  // unknown charset: the bytes as sent
+        {"filename*=UTF-8''caf%E9s.txt", "caf\xE9s.txt"},    // not UTF-8 after all
+    };
+    for (const Case& c : hostile) {
+        MimePart part;
+        parseText(part, std::string("Content-Disposition: attachment; ") + c.parameter + "\n\ncontent\n");
+        AttachmentList saved;
+        saveAttachment(part, saved, true);
+        ASSERT_EQ(saved.size(), 1u) << c.parameter;
+        EXPECT_EQ(saved[0].folder, tempFolder) << c.parameter;
+        EXPECT_EQ(saved[0].fileName, c.saved) << c.parameter;
+        EXPECT_EQ(readWhole(tempFolder + c.saved), "content\r\n") << c.parameter;
+    }
 }
 
 TEST_F(PartBodies, HostileNamesStayInsideTheTemporaryFolder) {

@@ -100,9 +100,9 @@ TEST_F(SignatureStore, OnlyTheFirstHundredCanBeDrawn) {
     EXPECT_GT(drawn.size(), 90u) << "draws should spread over the first hundred";
 }
 
-TEST_F(SignatureStore, LongNamesAreSkippedAndLongFoldersFindNothing) {
+TEST_F(SignatureStore, LongNamesAreLeftOutOfTheDrawOnlyAndLongFoldersFindNothing) {
     const std::string name49 = "$$$00001" + std::string(37, 'a') + ".txt";
-    const std::string name50 = "$$$00002" + std::string(38, 'b') + ".txt";
+    const std::string name50 = "$$$00002html_" + std::string(33, 'b') + ".txt";
     ASSERT_EQ(name49.size(), 49u);
     ASSERT_EQ(name50.size(), 50u);
     writeMailboxFile(name49, "a");
@@ -110,8 +110,13 @@ TEST_F(SignatureStore, LongNamesAreSkippedAndLongFoldersFindNothing) {
     std::string found;
     EXPECT_TRUE(findSignatureFile(folder(), *session, "aaa", false, found));
     EXPECT_EQ(found, name49);
-    found.clear();
-    EXPECT_FALSE(findSignatureFile(folder(), *session, "bbb", false, found));
+    EXPECT_TRUE(findSignatureFile(folder(), *session, "bbb", false, found));
+    EXPECT_EQ(found, name50);
+    EXPECT_TRUE(session->signatureIsHtml);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_TRUE(findSignatureFile(folder(), *session, "", true, found));
+        EXPECT_EQ(found, name49);
+    }
 
     // A folder whose search pattern would not fit in 256 characters.
     std::string deep = folder();

@@ -81,6 +81,10 @@ TEST_F(TemplateSyntax, LookBehindSeesTheCharacterBeforeAnOccurrenceAfterAReplace
     EXPECT_EQ(render("%CETXT{x%}{y%}%CETXT{a}{b}", "UTF-8"), "y%CETXT{a}{b}");
     // Unfillable %G occurrences stay and the search goes on after each.
     EXPECT_EQ(render("%G{none}%G{other}%%G{x}"), "%G{none}%G{other}%G{x}");
+    // The search resumes after inserted text that ends in "%" and still sees it.
+    setHeader("X-A", "%h{X-A}%");
+    setHeader("Subject", "Hello");
+    EXPECT_EQ(render("[%h{X-A}%h{Subject}]"), "[%h{X-A}%h{Subject}]");
 }
 
 TEST(SinglePassAlternation, FirstRegisteredAlternativeWinsAtAPosition) {

@@ -12,6 +12,7 @@
 
 #include "mime/inline_images.h"
 #include "mime/part_bodies.h"
+#include "mime/safe_file_name.h"
 #include "platform/host_api.h"
 #include "tests/wine/scratch_folder.h"
 #include "tools/hostsim/host_functions.h"
@@ -165,6 +166,46 @@ TEST_F(MimeFilesOnWindows, HostileAttachmentNamesCannotLeaveTheFolder) {
     std::sort(written.begin(), written.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(written, expected);
+}
+
+// `text` as a file name in the ANSI code page: what Windows makes of it,
+// a missing character as the default one rather than a look-alike.
+std::string ansiFileName(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, &result[0], size, nullptr, nullptr);
+    return safeFileName(result.c_str());
+}
+
+TEST_F(MimeFilesOnWindows, ExtendedNamesEndUpInTheAnsiCodePageAsEncodedWordsDo) {
+    hostsim::simHost().localCodePage = "ACP";
+    const std::string part = "\r\nContent-Transfer-Encoding: base64\r\n\r\nJVBERi0xLjQK\r\n";
+    MimePart root;
+    parseText(root,
+              "Content-Type: multipart/mixed; boundary=m\r\n\r\n"
+              "--m\r\nContent-Disposition: attachment; filename*=iso-8859-1'de'Bericht%20f%FCr%20M%E4rz.pdf" + part +
+              "--m\r\nContent-Disposition: attachment;\r\n filename*0*=UTF-8''Bericht%20f%C3%BCr;\r\n"
+              " filename*1*=%20M%C3%A4rz.pdf" + part +
+              "--m\r\nContent-Disposition: attachment; filename=\"=?iso-8859-1?Q?Bericht_f=FCr_M=E4rz.pdf?=\"" + part +
+              "--m\r\nContent-Disposition: attachment;\r\n filename*0*=UTF-8''%E9%95%BF%E6%96%87;\r\n"
+              " filename*1*=%E4%BB%B6%E5%90%8D.zip" + part +
+              "--m\r\nContent-Disposition: attachment; filename=\"=?UTF-8?B?6ZW/5paH5Lu25ZCNLnppcA==?=\"" + part +
+              "--m\r\nContent-Disposition: attachment; filename*=UTF-8''a%EF%BC%8Fb.txt" + part +
+              "--m--\r\n");
+    AttachmentList list;
+    visit2(root, saveAttachment, list, true);
+    ASSERT_EQ(list.size(), 6u);
+    const std::string expected[] = {ansiFileName(L"Bericht f\u00FCr M\u00E4rz.pdf"),
+                                    ansiFileName(L"\u957F\u6587\u4EF6\u540D.zip"), ansiFileName(L"a\uFF0Fb.txt")};
+    const std::size_t nameOf[] = {0, 0, 0, 1, 1, 2};
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(list[i].fileName, expected[nameOf[i]]) << i;
+        EXPECT_EQ(readBytes(list[i].folder + expected[nameOf[i]]), "%PDF-1.4\n") << i;
+    }
+    if (GetACP() == 1252) {
+        EXPECT_EQ(expected[0], "Bericht f\xFCr M\xE4rz.pdf");
+        EXPECT_EQ(expected[2], "a_b.txt");
+    }
 }
 
 const char* BKA_CALL unusableTempName(const char*) {

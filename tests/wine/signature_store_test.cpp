@@ -76,15 +76,18 @@ private:
     std::unique_ptr<wintest::MessageBoxCatcher> catcher_;
 };
 
-TEST_F(SignatureStoreOnWindows, NamedLookupSkipsEverythingThatIsNoSignatureFile) {
+TEST_F(SignatureStoreOnWindows, NamedLookupSkipsEverythingThatIsNoSignatureFileAndTakesLongNames) {
     write("signature.txt", "not one");
     write("$$$00009Work.doc", "not one");
     ASSERT_TRUE(CreateDirectoryA((folder + "$$$00008Work.txt").c_str(), nullptr));
-    write("$$$00001" + std::string(38, 'w') + ".txt", "fifty characters");
+    const std::string longName = "$$$00001" + std::string(38, 'w') + ".txt";
+    write(longName, "fifty characters");
     std::string name;
     EXPECT_FALSE(findSignatureFile(folder, *session, "work", false, name));
-    EXPECT_FALSE(findSignatureFile(folder, *session, "www", false, name));
     EXPECT_EQ(name, "");
+    // Only the random draw has no room for fifty characters.
+    EXPECT_TRUE(findSignatureFile(folder, *session, "www", false, name));
+    EXPECT_EQ(name, longName);
 
     write("$$$00001html_Work.txt", "<b>W</b>");
     write("$$$00002Workshop.txt", "shop");

@@ -2,8 +2,9 @@
 // plug-in does with the host's results is tested against real data.
 #pragma once
 
-#include <optional>
 #include <string>
+
+#include "platform/charset_convert.h"
 
 namespace hostsim {
 
@@ -12,8 +13,7 @@ std::string decodeQuotedPrintable(const std::string& encoded);
 // Resolves RFC 2047 encoded words (B and Q) into the target character set;
 // white space between two adjacent encoded words is dropped.
 std::string decodeEncodedWords(const std::string& text, const std::string& targetCharset);
-// Converts between two character sets (names as in MIME). None when the
-// conversion is not known or the input is invalid.
-std::optional<std::string> convertCharset(const std::string& text, const std::string& from, const std::string& to);
+// The host converts with the same code as the plug-in's names.
+using platform::convertCharset;
 
 }  // namespace hostsim

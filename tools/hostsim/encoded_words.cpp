@@ -2,7 +2,7 @@
 #include <optional>
 #include <vector>
 
-#include "tools/hostsim/charset_names.h"
+#include "platform/charset_names.h"
 #include "tools/hostsim/converters.h"
 
 namespace hostsim {
@@ -69,7 +69,7 @@ std::optional<Segment> parseWord(const std::string& text, std::size_t pos, std::
     end = close + 2;
     word.raw = text.substr(pos, end - pos);
     word.isWord = true;
-    if (!label.empty()) word.charset = canonicalCharsetName(label);
+    if (!label.empty()) word.charset = platform::canonicalCharsetName(label);
     word.bytes = encoding == 'B' ? decodeBase64(encoded) : decodeQ(encoded);
     return word;
 }

@@ -61,15 +61,21 @@ Line lineAt(const std::string& text, std::size_t pos) {
     return {content, newline == std::string::npos ? text.size() : newline + 1};
 }
 
-bool isHeaderLine(const std::string& line) {
+// The field name ends at the colon or, in the obsolete syntax that some
+// mailers still write ("From  : John"), at white space before it.
+std::size_t fieldNameLength(const std::string& line) {
     const std::size_t colon = line.find(':');
-    if (colon == 0 || colon == std::string::npos) return false;
-    for (std::size_t i = 0; i < colon; ++i) {
+    if (colon == 0 || colon == std::string::npos) return 0;
+    const std::size_t end = line.find_last_not_of(" \t", colon - 1);
+    const std::size_t length = end == std::string::npos ? 0 : end + 1;
+    for (std::size_t i = 0; i < length; ++i) {
         const auto c = static_cast<unsigned char>(line[i]);
-        if (c < 33 || c > 126) return false;
+        if (c < 33 || c > 126) return 0;
     }
-    return true;
+    return length;
 }
+
+bool isHeaderLine(const std::string& line) { return fieldNameLength(line) > 0; }
 
 bool isContinuation(const std::string& line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
 
@@ -93,7 +99,8 @@ Entity parseEntity(const std::string& text) {
             entity.headers.back().second += line.content;  // unfolding keeps the white space
         } else if (isHeaderLine(line.content)) {
             const std::size_t colon = line.content.find(':');
-            entity.headers.emplace_back(line.content.substr(0, colon), line.content.substr(colon + 1));
+            entity.headers.emplace_back(line.content.substr(0, fieldNameLength(line.content)),
+                                        line.content.substr(colon + 1));
         }
     }
     for (auto& header : entity.headers) header.second = trim(header.second);

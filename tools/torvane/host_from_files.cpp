@@ -6,6 +6,7 @@
 #include <ctime>
 #include <random>
 
+#include "platform/charset_convert.h"
 #include "platform/files.h"
 #include "tools/hostsim/message_loader.h"
 #include "tools/hostsim/sim_host.h"
@@ -14,7 +15,8 @@
 namespace torvane {
 namespace {
 
-// The tool's local code page: what the simulated host converts texts into.
+// The tool's local code page: what the simulated host converts texts into,
+// and the plug-in's code the names it decodes itself.
 constexpr const char* kLocalCodePage = "UTF-8";
 
 std::string headerOf(const hostsim::SimMessage& message, const char* name) {
@@ -81,6 +83,7 @@ HostWindow playHost(const HostFiles& files) {
     host.reset();
     hostsim::installSimulatedHost();
     host.localCodePage = kLocalCodePage;
+    platform::setLocalCodePage(kLocalCodePage);
     host.message = hostsim::loadMessage(files.rawMessage, kLocalCodePage);
     host.dataFolder.clear();
     host.currentMailBox = files.mailboxFolder;

@@ -27,21 +27,56 @@ std::string readInputFile(const std::string& path) {
     return content.str();
 }
 
+namespace {
+
+// Mail saved from a mailbox file starts with the envelope line "From " and
+// whatever follows it (a header field name holds no space), unless that is
+// the obsolete form of a From field ("From  : John").
+std::string withoutEnvelopeLine(const std::string& content) {
+    if (content.compare(0, 5, "From ") != 0) return content;
+    const std::size_t afterName = content.find_first_not_of(" \t", 4);
+    if (afterName != std::string::npos && content[afterName] == ':') return content;
+    std::size_t next = content.find_first_of("\r\n");
+    if (next == std::string::npos) return std::string();
+    next += content.compare(next, 2, "\r\n") == 0 ? 2 : 1;
+    return content.substr(next);
+}
+
+// A field name of printable characters other than the colon, then the colon,
+// which the obsolete syntax lets white space precede ("From  : John").
+bool beginsWithHeaderField(const std::string& content) {
+    std::size_t i = 0;
+    while (i < content.size()) {
+        const auto c = static_cast<unsigned char>(content[i]);
+        if (c <= 32 || c >= 127 || c == ':') break;
+        ++i;
+    }
+    if (i == 0) return false;
+    while (i < content.size() && (content[i] == ' ' || content[i] == '\t')) ++i;
+    return i < content.size() && content[i] == ':';
+}
+
+bool isCompoundFile(const std::string& content) { return content.compare(0, 4, "\xD0\xCF\x11\xE0") == 0; }
+
+}  // namespace
+
 void requireMessage(const std::string& path, const std::string& content) {
     if (content.empty()) throw UsageError("'" + path + "' is empty");
+    if (isCompoundFile(content)) {
+        throw UsageError("'" + path + "' is an Outlook message file, not an RFC 5322 message");
+    }
     if (content.find('\0') != std::string::npos) {
         throw UsageError("'" + path + "' is not a message: it holds binary data");
     }
-    // The first line must be a header field: a name of printable characters
-    // without spaces, then a colon.
-    const std::size_t colon = content.find(':');
-    const std::size_t lineEnd = content.find_first_of("\r\n");
-    bool nameOk = colon != std::string::npos && colon > 0 && colon < lineEnd;
-    for (std::size_t i = 0; nameOk && i < colon; ++i) {
-        const unsigned char c = static_cast<unsigned char>(content[i]);
-        nameOk = c > 32 && c < 127;
+    if (!beginsWithHeaderField(content)) {
+        throw UsageError("'" + path + "' is not a message: it does not begin with a header field");
     }
-    if (!nameOk) throw UsageError("'" + path + "' is not a message: it does not begin with a header field");
+}
+
+std::string readMessageFile(const std::string& path) {
+    std::string message = withoutEnvelopeLine(readInputFile(path));
+    requireMessage(path, message);
+    return message;
 }
 
 void writeOutputFile(const std::string& path, const std::string& content) {

@@ -11,8 +11,16 @@ namespace torvane {
 std::string readInputFile(const std::string& path);
 
 // Throws UsageError unless `content` looks like an RFC 5322 message: not
-// empty, no NUL bytes, and a header field on its first line.
+// empty, not an Outlook .msg file, no NUL bytes, and a header field on its
+// first line (white space before the colon allowed, as the obsolete syntax
+// does).
 void requireMessage(const std::string& path, const std::string& content);
+
+// The message in a file as the tool loads one: a leading mbox envelope line
+// ("From alex@example.com Tue Dec  1 09:14:02 2026"), which mail saved from
+// a mailbox file begins with, is dropped; then requireMessage applies. The
+// plug-in never sees such a line: the host hands it messages, not files.
+std::string readMessageFile(const std::string& path);
 
 // Writes to a temporary file beside `path` and renames it into place.
 void writeOutputFile(const std::string& path, const std::string& content);

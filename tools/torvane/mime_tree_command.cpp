@@ -119,8 +119,7 @@ int inspectCommand(const std::vector<std::string>& words, std::ostream& out, std
     const std::string messagePath = arguments.positional[0];
 
     HostFiles files;
-    files.rawMessage = readInputFile(messagePath);
-    requireMessage(messagePath, files.rawMessage);
+    files.rawMessage = readMessageFile(messagePath);
     files.tempFolder = asFolder(".");
     files.mailboxFolder = asFolder(".");
     playHost(files);

@@ -12,12 +12,14 @@
 #include "tools/torvane/commands.h"
 #include "tools/torvane/host_from_files.h"
 #include "tools/torvane/input_files.h"
+#include "tools/torvane/preview_policy.h"
 
 namespace torvane {
 
 const char* const kRenderHelp =
     "usage: torvane render MESSAGE [--forward] [--template FILE] [--mailbox DIR]\n"
-    "                      [--settings FILE] [--charset NAME] [--temp DIR] [-o FILE]\n"
+    "                      [--settings FILE] [--charset NAME] [--temp DIR] [--preview]\n"
+    "                      [-o FILE]\n"
     "\n"
     "Renders the reply (or with --forward the forward) to MESSAGE, an RFC 5322\n"
     "file, exactly as the plug-in would, and writes the HTML to FILE or to\n"
@@ -33,19 +35,23 @@ const char* const kRenderHelp =
     "  --charset NAME   render again under NAME, as the editor's charset menu does\n"
     "  --temp DIR       where attachments and pictures are saved (default: a fresh\n"
     "                   folder under the system's temporary folder)\n"
+    "  --preview        for opening in a browser: a Content-Security-Policy in the\n"
+    "                   head lets the HTML load local files, data: pictures and\n"
+    "                   inline styles only, so that the quoted mail runs no script\n"
+    "                   and loads nothing from the network\n"
     "  -o FILE          write the HTML to FILE instead of standard output\n";
 
 int renderCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Arguments arguments = parseArguments(
-        words, {"--template", "--mailbox", "--settings", "--charset", "--temp", "-o"}, {"--forward"});
+    const Arguments arguments =
+        parseArguments(words, {"--template", "--mailbox", "--settings", "--charset", "--temp", "-o"},
+                       {"--forward", "--preview"});
     if (arguments.positional.size() != 1) throw UsageError("render takes one MESSAGE file (see 'torvane render --help')");
     const std::string messagePath = arguments.positional[0];
     const bool forward = arguments.has("--forward");
 
     HostFiles files;
     files.forward = forward;
-    files.rawMessage = readInputFile(messagePath);
-    requireMessage(messagePath, files.rawMessage);
+    files.rawMessage = readMessageFile(messagePath);
 
     const std::string templatePath = arguments.value(
         "--template", examplesFolder() + "templates" + platform::kPathSeparator + (forward ? "torvanefwd.tml" : "torvane.tml"));
@@ -102,6 +108,7 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
 
     std::string html = result.html;
     if (arguments.has("--charset")) html = rerenderedText(session, arguments.value("--charset"));
+    if (arguments.has("--preview")) html = withPreviewPolicy(html);
 
     if (arguments.has("-o")) {
         writeOutputFile(arguments.value("-o"), html);

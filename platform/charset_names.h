@@ -6,14 +6,14 @@
 #include <optional>
 #include <string>
 
-namespace hostsim {
+namespace platform {
 
 // The canonical name: an iconv name ("UTF-8", "CP936", "ISO-8859-2", ...) or
-// "HZ-GB-2312", which the simulation converts itself. The host's local code
-// page is named "ACP" or "" and maps to kLocalCodePage. None when the name is
-// not known.
+// "HZ-GB-2312", which is converted here through EUC-CN. The local code page
+// is named "ACP" or "" and maps to kLocalCodePage. None when the name is not
+// known.
 std::optional<std::string> canonicalCharsetName(const std::string& name);
 
 constexpr const char* kLocalCodePage = "ACP";
 
-}  // namespace hostsim
+}  // namespace platform

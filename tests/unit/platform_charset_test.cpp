@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "tools/hostsim/charset_names.h"
-#include "tools/hostsim/converters.h"
-#include "tools/hostsim/seven_bit_charsets.h"
+#include "platform/charset_convert.h"
+#include "platform/charset_names.h"
+#include "platform/seven_bit_charsets.h"
 
-using hostsim::canonicalCharsetName;
-using hostsim::convertCharset;
+using platform::canonicalCharsetName;
+using platform::convertCharset;
 
 namespace {
 
@@ -20,7 +20,7 @@ const std::string kNihongoEucJp = "\xC6\xFC\xCB\xDC\xB8\xEC";
 
 }  // namespace
 
-TEST(HostsimCharsetNames, AliasesMeetInOneName) {
+TEST(CharsetNames, AliasesMeetInOneName) {
     EXPECT_EQ(canonicalCharsetName("GB2312"), "CP936");
     EXPECT_EQ(canonicalCharsetName(" gbk "), "CP936");
     EXPECT_EQ(canonicalCharsetName("Big5"), "CP950");
@@ -28,11 +28,11 @@ TEST(HostsimCharsetNames, AliasesMeetInOneName) {
     EXPECT_EQ(canonicalCharsetName("ISO_8859-2"), "ISO-8859-2");
     EXPECT_EQ(canonicalCharsetName("cp1251"), "WINDOWS-1251");
     EXPECT_EQ(canonicalCharsetName("utf8"), "UTF-8");
-    EXPECT_EQ(canonicalCharsetName(""), hostsim::kLocalCodePage);
-    EXPECT_EQ(canonicalCharsetName("acp"), hostsim::kLocalCodePage);
+    EXPECT_EQ(canonicalCharsetName(""), platform::kLocalCodePage);
+    EXPECT_EQ(canonicalCharsetName("acp"), platform::kLocalCodePage);
 }
 
-TEST(HostsimCharsetNames, UnknownNamesAreRefused) {
+TEST(CharsetNames, UnknownNamesAreRefused) {
     EXPECT_FALSE(canonicalCharsetName("x-unknown"));
     EXPECT_FALSE(canonicalCharsetName("iso-8859-12"));
     EXPECT_FALSE(canonicalCharsetName("iso-8859-99"));
@@ -40,7 +40,7 @@ TEST(HostsimCharsetNames, UnknownNamesAreRefused) {
     EXPECT_FALSE(canonicalCharsetName("utf-8x"));
 }
 
-TEST(HostsimConvertCharset, ChineseAndJapaneseIntoUtf8) {
+TEST(ConvertCharset, ChineseAndJapaneseIntoUtf8) {
     EXPECT_EQ(convertCharset(kZhongwenGb, "GB2312", "UTF-8"), kZhongwenUtf8);
     EXPECT_EQ(convertCharset(kZhongwenGb, "GBK", "UTF-8"), kZhongwenUtf8);
     EXPECT_EQ(convertCharset(kZhongwenBig5, "BIG5", "UTF-8"), kZhongwenUtf8);
@@ -51,7 +51,7 @@ TEST(HostsimConvertCharset, ChineseAndJapaneseIntoUtf8) {
     EXPECT_EQ(convertCharset("\x94\x39\xFC\x36", "GB18030", "UTF-8"), "\xF0\x9F\x98\x80");
 }
 
-TEST(HostsimConvertCharset, Utf7BothWays) {
+TEST(ConvertCharset, Utf7BothWays) {
     EXPECT_EQ(convertCharset("+ZeVnLIqe-", "UTF-7", "UTF-8"), kNihongoUtf8);
     EXPECT_EQ(convertCharset("Hi +ZeVnLIqe- there", "utf-7", "GBK"), convertCharset("Hi " + kNihongoUtf8 + " there", "UTF-8", "GBK"));
     const auto encoded = convertCharset(kNihongoUtf8 + "!", "UTF-8", "UTF-7");
@@ -59,7 +59,7 @@ TEST(HostsimConvertCharset, Utf7BothWays) {
     EXPECT_EQ(convertCharset(*encoded, "UTF-7", "UTF-8"), kNihongoUtf8 + "!");
 }
 
-TEST(HostsimConvertCharset, IntoNonUnicodeTargets) {
+TEST(ConvertCharset, IntoNonUnicodeTargets) {
     EXPECT_EQ(convertCharset(kZhongwenUtf8, "UTF-8", "GBK"), kZhongwenGb);
     EXPECT_EQ(convertCharset(kZhongwenUtf8, "UTF-8", "big5"), kZhongwenBig5);
     EXPECT_EQ(convertCharset(kZhongwenBig5, "big5", "gb2312"), kZhongwenGb);
@@ -70,7 +70,7 @@ TEST(HostsimConvertCharset, IntoNonUnicodeTargets) {
     EXPECT_EQ(convertCharset(*jis, "ISO-2022-JP", "UTF-8"), kNihongoUtf8 + "a");
 }
 
-TEST(HostsimConvertCharset, MissingCharactersBecomeQuestionMarks) {
+TEST(ConvertCharset, MissingCharactersBecomeQuestionMarks) {
     EXPECT_EQ(convertCharset("a" + kZhongwenUtf8 + "b", "UTF-8", "US-ASCII"), "a??b");
     EXPECT_EQ(convertCharset("\xE2\x82\xAC", "UTF-8", "ISO-8859-1"), "?");
     // The shift state is closed before a substitute, so the result decodes.
@@ -79,7 +79,7 @@ TEST(HostsimConvertCharset, MissingCharactersBecomeQuestionMarks) {
     EXPECT_EQ(convertCharset(*jis, "ISO-2022-JP", "UTF-8"), kNihongoUtf8 + "?" + kNihongoUtf8);
 }
 
-TEST(HostsimConvertCharset, InvalidInputAndUnknownNamesGiveNone) {
+TEST(ConvertCharset, InvalidInputAndUnknownNamesGiveNone) {
     EXPECT_FALSE(convertCharset("\xC3", "UTF-8", "UTF-8"));
     EXPECT_FALSE(convertCharset("\xFF\xFE", "UTF-8", "GBK"));
     EXPECT_FALSE(convertCharset("\xD6", "GB2312", "UTF-8"));  // cut in the middle of a character
@@ -90,26 +90,26 @@ TEST(HostsimConvertCharset, InvalidInputAndUnknownNamesGiveNone) {
     EXPECT_EQ(convertCharset(std::string("a\0b", 3), "ISO-8859-1", "UTF-8"), std::string("a\0b", 3));
 }
 
-TEST(HostsimSevenBitCharsets, HzEscapesAndLines) {
-    EXPECT_EQ(hostsim::hzToEucCn("~{VPND~}"), kZhongwenGb);
-    EXPECT_EQ(hostsim::hzToEucCn("a~~b~\nc"), "a~bc");
-    EXPECT_EQ(hostsim::hzToEucCn("~{VP\r\nx"), "\xD6\xD0\r\nx");  // GB mode ends with the line
-    EXPECT_FALSE(hostsim::hzToEucCn("\xD6\xD0"));
-    EXPECT_FALSE(hostsim::hzToEucCn("~{V"));
-    EXPECT_EQ(hostsim::eucCnToHz(kZhongwenGb + "x" + kZhongwenGb), "~{VPND~}x~{VPND~}");
-    EXPECT_EQ(hostsim::eucCnToHz("\x81\x40"), "?");  // GBK only
+TEST(SevenBitCharsets, HzEscapesAndLines) {
+    EXPECT_EQ(platform::hzToEucCn("~{VPND~}"), kZhongwenGb);
+    EXPECT_EQ(platform::hzToEucCn("a~~b~\nc"), "a~bc");
+    EXPECT_EQ(platform::hzToEucCn("~{VP\r\nx"), "\xD6\xD0\r\nx");  // GB mode ends with the line
+    EXPECT_FALSE(platform::hzToEucCn("\xD6\xD0"));
+    EXPECT_FALSE(platform::hzToEucCn("~{V"));
+    EXPECT_EQ(platform::eucCnToHz(kZhongwenGb + "x" + kZhongwenGb), "~{VPND~}x~{VPND~}");
+    EXPECT_EQ(platform::eucCnToHz("\x81\x40"), "?");  // GBK only
 }
 
-TEST(HostsimSevenBitCharsets, Iso2022JpBecomesEucJp) {
-    EXPECT_EQ(hostsim::iso2022JpToEucJp(kNihongoJis), kNihongoEucJp);
-    EXPECT_EQ(hostsim::iso2022JpToEucJp("\x1B(I6@\x1B(B!"), "\x8E\xB6\x8E\xC0!");
-    EXPECT_EQ(hostsim::iso2022JpToEucJp("a\x0E\x36\x0F" "b"), "a\x8E\xB6" "b");
-    EXPECT_EQ(hostsim::iso2022JpToEucJp("\x1B$(D\x22\x2F\x1B(B"), "\x8F\xA2\xAF");
-    EXPECT_FALSE(hostsim::iso2022JpToEucJp("\x1B$Z"));
-    EXPECT_FALSE(hostsim::iso2022JpToEucJp("\x1B$BF"));
-    EXPECT_FALSE(hostsim::iso2022JpToEucJp("\xC6\xFC"));
+TEST(SevenBitCharsets, Iso2022JpBecomesEucJp) {
+    EXPECT_EQ(platform::iso2022JpToEucJp(kNihongoJis), kNihongoEucJp);
+    EXPECT_EQ(platform::iso2022JpToEucJp("\x1B(I6@\x1B(B!"), "\x8E\xB6\x8E\xC0!");
+    EXPECT_EQ(platform::iso2022JpToEucJp("a\x0E\x36\x0F" "b"), "a\x8E\xB6" "b");
+    EXPECT_EQ(platform::iso2022JpToEucJp("\x1B$(D\x22\x2F\x1B(B"), "\x8F\xA2\xAF");
+    EXPECT_FALSE(platform::iso2022JpToEucJp("\x1B$Z"));
+    EXPECT_FALSE(platform::iso2022JpToEucJp("\x1B$BF"));
+    EXPECT_FALSE(platform::iso2022JpToEucJp("\xC6\xFC"));
     // The rewriting agrees with a real ISO-2022-JP decoder.
     const std::string mixed = "x\x1B$B$3$s$K$A$O\x1B(B y";
-    EXPECT_EQ(convertCharset(*hostsim::iso2022JpToEucJp(mixed), "EUC-JP", "UTF-8"),
+    EXPECT_EQ(convertCharset(*platform::iso2022JpToEucJp(mixed), "EUC-JP", "UTF-8"),
               convertCharset(mixed, "ISO-2022-JP", "UTF-8"));
 }

@@ -1,6 +1,6 @@
-#include "tools/hostsim/seven_bit_charsets.h"
+#include "platform/seven_bit_charsets.h"
 
-namespace hostsim {
+namespace platform {
 namespace {
 
 bool isGraphic94(unsigned char c) { return c >= 0x21 && c <= 0x7E; }
@@ -133,4 +133,4 @@ std::optional<std::string> iso2022JpToEucJp(const std::string& jis) {
     return out;
 }
 
-}  // namespace hostsim
+}  // namespace platform

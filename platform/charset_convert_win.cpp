@@ -5,11 +5,11 @@
 
 #include <cstring>
 
-#include "tools/hostsim/charset_names.h"
-#include "tools/hostsim/converters.h"
-#include "tools/hostsim/seven_bit_charsets.h"
+#include "platform/charset_names.h"
+#include "platform/charset_convert.h"
+#include "platform/seven_bit_charsets.h"
 
-namespace hostsim {
+namespace platform {
 namespace {
 
 struct CodePageName {
@@ -40,9 +40,17 @@ std::optional<UINT> codePageOf(const std::string& canonical) {
 }
 
 // Code pages whose converters take no flags (and cannot report invalid input).
-DWORD multiByteFlags(UINT codePage) {
-    if (codePage == CP_UTF7 || codePage == 52936 || (codePage >= 50220 && codePage <= 50229)) return 0;
-    return MB_ERR_INVALID_CHARS;
+bool takesNoFlags(UINT codePage) {
+    return codePage == CP_UTF7 || codePage == 52936 || (codePage >= 50220 && codePage <= 50229);
+}
+
+DWORD multiByteFlags(UINT codePage) { return takesNoFlags(codePage) ? 0 : MB_ERR_INVALID_CHARS; }
+
+// Without this a character the code page lacks may become a look-alike that
+// means something else in a file name: a full-width solidus a "/".
+DWORD wideCharFlags(UINT codePage) {
+    if (codePage == CP_ACP) codePage = GetACP();  // which may be UTF-8
+    return takesNoFlags(codePage) || codePage == 54936 || codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
 }
 
 std::optional<std::wstring> toWide(const std::string& text, UINT codePage) {
@@ -59,10 +67,11 @@ std::optional<std::wstring> toWide(const std::string& text, UINT codePage) {
 std::optional<std::string> fromWide(const std::wstring& wide, UINT codePage) {
     if (wide.empty()) return std::string();
     const int length = static_cast<int>(wide.size());
-    const int count = WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    const DWORD flags = wideCharFlags(codePage);
+    const int count = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, nullptr);
     if (count <= 0) return std::nullopt;
     std::string text(static_cast<std::size_t>(count), '\0');
-    if (WideCharToMultiByte(codePage, 0, wide.data(), length, &text[0], count, nullptr, nullptr) != count) {
+    if (WideCharToMultiByte(codePage, flags, wide.data(), length, &text[0], count, nullptr, nullptr) != count) {
         return std::nullopt;
     }
     return text;
@@ -110,4 +119,4 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
     return encode(*wide, *target);
 }
 
-}  // namespace hostsim
+}  // namespace platform

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace hostsim {
+namespace platform {
 
 // HZ-GB-2312 (RFC 1843) to EUC-CN bytes. None when the text is not valid HZ.
 std::optional<std::string> hzToEucCn(const std::string& hz);
@@ -18,4 +18,4 @@ std::string eucCnToHz(const std::string& eucCn);
 // extensions) to EUC-JP bytes. None when the text is not valid.
 std::optional<std::string> iso2022JpToEucJp(const std::string& jis);
 
-}  // namespace hostsim
+}  // namespace platform

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "tools/hostsim/charset_names.h"
-#include "tools/hostsim/converters.h"
-#include "tools/hostsim/seven_bit_charsets.h"
+#include "platform/charset_names.h"
+#include "platform/charset_convert.h"
+#include "platform/seven_bit_charsets.h"
 
-namespace hostsim {
+namespace platform {
 namespace {
 
 std::size_t utf8SequenceLength(unsigned char lead) {
@@ -117,4 +117,4 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
     return encodeFromUtf8(*utf8, *target);
 }
 
-}  // namespace hostsim
+}  // namespace platform

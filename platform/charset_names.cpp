@@ -1,8 +1,8 @@
-#include "tools/hostsim/charset_names.h"
+#include "platform/charset_names.h"
 
 #include <cctype>
 
-namespace hostsim {
+namespace platform {
 namespace {
 
 struct Alias {
@@ -91,4 +91,4 @@ std::optional<std::string> canonicalCharsetName(const std::string& name) {
     return windowsName(label);
 }
 
-}  // namespace hostsim
+}  // namespace platform

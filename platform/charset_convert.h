@@ -1,0 +1,26 @@
+// Converting text between the character sets named in mail. One converter
+// serves the plug-in, which decodes attachment and picture names given with
+// a charset of their own, and the host simulation, which decodes bodies and
+// headers as a host does. On Windows it uses the system's code pages, on
+// Linux glibc's iconv.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Converts `text` from the character set `from` into `to` (names as in mail,
+// any case, with aliases; "ACP" or "" is the system's local code page: the
+// ANSI code page on Windows, UTF-8 on Linux). None when a name is unknown or
+// the text is not valid in `from`; characters that `to` lacks become '?' (or
+// the code page's default character), never a look-alike.
+std::optional<std::string> convertCharset(const std::string& text, const std::string& from, const std::string& to);
+
+// The code page of the host's texts, into which names decoded from mail are
+// converted: "ACP" unless a program that plays a host with another code page
+// (the torvane tool: UTF-8 on every system) sets it.
+const std::string& localCodePage();
+void setLocalCodePage(const std::string& name);
+
+}  // namespace platform

@@ -1,0 +1,45 @@
+#include "tools/torvane/preview_policy.h"
+
+#include <cctype>
+
+namespace torvane {
+
+const char* const kPreviewPolicyMeta =
+    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src 'self' file: data:; "
+    "style-src 'self' file: 'unsafe-inline'; font-src 'self' file: data:; base-uri 'none'; form-action 'none'\">";
+
+namespace {
+
+std::size_t skipSpace(const std::string& html, std::size_t at) {
+    while (at < html.size() && std::isspace(static_cast<unsigned char>(html[at]))) ++at;
+    return at;
+}
+
+// After the tag at `at` when it is `<name` (any case) followed by ">" or
+// white space; `at` itself otherwise.
+std::size_t afterTag(const std::string& html, std::size_t at, const std::string& name) {
+    if (html.size() < at + name.size() + 2 || html[at] != '<') return at;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(html[at + 1 + i])) != name[i]) return at;
+    }
+    const char next = html[at + 1 + name.size()];
+    if (next != '>' && !std::isspace(static_cast<unsigned char>(next))) return at;
+    const std::size_t close = html.find('>', at);
+    return close == std::string::npos ? at : close + 1;
+}
+
+}  // namespace
+
+std::string withPreviewPolicy(const std::string& html) {
+    std::size_t at = html.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    for (const char* tag : {"!doctype", "html", "head"}) {
+        const std::size_t start = skipSpace(html, at);
+        const std::size_t end = afterTag(html, start, tag);
+        if (end != start) at = end;
+    }
+    std::string result = html;
+    result.insert(at, kPreviewPolicyMeta);
+    return result;
+}
+
+}  // namespace torvane

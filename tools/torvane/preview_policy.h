@@ -1,0 +1,18 @@
+// A rendering made safe to open in a browser: the reply quotes the sender's
+// HTML as it came, scripts and remote pictures (tracking beacons) included.
+#pragma once
+
+#include <string>
+
+namespace torvane {
+
+// The policy: local files, data: pictures and inline styles; no scripts,
+// nothing from the network.
+extern const char* const kPreviewPolicyMeta;
+
+// `html` with kPreviewPolicyMeta as the first element of its head: after a
+// leading doctype, <html> and <head> tag, where there are such; otherwise
+// at the start, where the browser opens the head for it.
+std::string withPreviewPolicy(const std::string& html);
+
+}  // namespace torvane
