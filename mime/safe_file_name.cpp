@@ -3,14 +3,30 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/charset_convert.h"
+
 namespace {
 
 bool isForbidden(unsigned char c) { return c < 0x20 || std::strchr("<>:\"/\\|?*", c) != nullptr; }
 
-void replaceForbidden(std::string& text) {
-    for (char& c : text) {
-        if (isForbidden(static_cast<unsigned char>(c))) c = '_';
+// Calls `visit(position)` for every character of a single byte: the second
+// byte of a two-byte character of the local code page may be the code of
+// "\\" or "|" (Big5's "功" is A5 5C) and is no separator.
+template <typename Visit>
+void forEachSingleByte(const std::string& text, Visit visit) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (platform::opensDoubleByteCharacter(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+            ++i;
+            continue;
+        }
+        visit(i);
     }
+}
+
+void replaceForbidden(std::string& text) {
+    forEachSingleByte(text, [&](std::size_t i) {
+        if (isForbidden(static_cast<unsigned char>(text[i]))) text[i] = '_';
+    });
 }
 
 void dropTrailingDotsAndSpaces(std::string& text) {
@@ -32,8 +48,11 @@ bool isDeviceName(const std::string& name) {
 }  // namespace
 
 std::string lastPathComponent(const std::string& path) {
-    const std::size_t separator = path.find_last_of("\\/");
-    return separator == std::string::npos ? path : path.substr(separator + 1);
+    std::size_t start = 0;
+    forEachSingleByte(path, [&](std::size_t i) {
+        if (path[i] == '\\' || path[i] == '/') start = i + 1;
+    });
+    return path.substr(start);
 }
 
 std::string safeFileName(const std::string& name) {

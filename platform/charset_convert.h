@@ -23,4 +23,9 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
 const std::string& localCodePage();
 void setLocalCodePage(const std::string& name);
 
+// Whether `byte` opens a two-byte character in the local code page (GBK,
+// Big5, Shift_JIS, UHC): the byte after it is then part of the same
+// character, even where it looks like "\\" or "|".
+bool opensDoubleByteCharacter(unsigned char byte);
+
 }  // namespace platform

@@ -117,4 +117,6 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
     return encodeFromUtf8(*utf8, *target);
 }
 
+bool systemCodePageLeadByte(unsigned char) { return false; }
+
 }  // namespace platform

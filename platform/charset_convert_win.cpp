@@ -119,4 +119,6 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
     return encode(*wide, *target);
 }
 
+bool systemCodePageLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
 }  // namespace platform

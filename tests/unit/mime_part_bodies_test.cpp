@@ -3,7 +3,9 @@
 #include <filesystem>
 
 #include "mime_test_support.h"
+#include "platform/charset_convert.h"
 #include "platform/host_api.h"
+#include "mime/safe_file_name.h"
 #include "tools/hostsim/host_functions.h"
 
 namespace {
@@ -227,6 +229,29 @@ TEST_F(PartBodies, ExtendedNamesAreListedAndSavedInTheLocalCodePage) {
         EXPECT_EQ(saved[0].fileName, c.saved) << c.parameter;
         EXPECT_EQ(readWhole(tempFolder + c.saved), "content\r\n") << c.parameter;
     }
+}
+
+// In a two-byte code page the second byte of a character may be the code of
+// "\\" or "|": it neither splits the name nor is replaced.
+TEST(SafeFileName, TwoByteCharactersKeepTheirSecondByte) {
+    struct Case {
+        const char* codePage;
+        const char* name;
+        const char* safe;
+    };
+    const Case cases[] = {
+        {"BIG5", "\xA5\x5C\xAF\xE0.doc", "\xA5\x5C\xAF\xE0.doc"},          // 功能.doc
+        {"BIG5", "dir\\\xA5\x5C.txt", "\xA5\x5C.txt"},                      // a real separator still splits
+        {"GBK", "\x81\x7C\x81\x5C|.txt", "\x81\x7C\x81\x5C_.txt"},          // trail bytes "|" and "\\"
+        {"Shift_JIS", "\x95\x5C.txt", "\x95\x5C.txt"},                        // 表.txt
+        {"UTF-8", "\xE5\x8A\x9F\\x.txt", "x.txt"},                           // no two-byte characters
+        {"BIG5", "end\xA5", "end\xA5"},                                        // a lone lead byte at the end
+    };
+    for (const Case& c : cases) {
+        platform::setLocalCodePage(c.codePage);
+        EXPECT_EQ(safeFileName(c.name), c.safe) << c.codePage << " " << c.name;
+    }
+    platform::setLocalCodePage("ACP");
 }
 
 TEST_F(PartBodies, HostileNamesStayInsideTheTemporaryFolder) {
