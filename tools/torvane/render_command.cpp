@@ -28,8 +28,8 @@ const char* const kRenderHelp =
     "                   torvanefwd.tml)\n"
     "  --mailbox DIR    the mailbox folder with MailBox.ini and the $$$*.txt\n"
     "                   signature files (default: the bundled sample mailbox)\n"
-    "  --settings FILE  the plug-in's settings file (ConvertText, ResetCharset);\n"
-    "                   without it both are off\n"
+    "  --settings FILE  the plug-in's settings file (Language, ConvertText,\n"
+    "                   ResetCharset); without it English, and both are off\n"
     "  --charset NAME   render again under NAME, as the editor's charset menu does\n"
     "  --temp DIR       where attachments and pictures are saved (default: a fresh\n"
     "                   folder under the system's temporary folder)\n"
@@ -85,6 +85,8 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     ComposeSession session(window, SessionKind::Compose);
     session.convertText = flags.convertText;
     session.resetCharset = flags.resetCharset;
+    session.language = flags.language;
+    session.localCodePage = LocalCodePage::Utf8;
 
     const ComposeResult result = composeReply(session, templatePath, nullptr);
     switch (result.outcome) {
