@@ -27,9 +27,8 @@ bool toLocal(const SYSTEMTIME& utc, WORD year, SYSTEMTIME& local) {
 }  // namespace
 
 std::optional<LocalTime> localTimeAt(std::int64_t secondsSinceEpoch) {
-    if (secondsSinceEpoch < -kEpochFrom1601 || secondsSinceEpoch > std::numeric_limits<std::int64_t>::max() / kTicksPerSecond - kEpochFrom1601) {
-        return std::nullopt;
-    }
+    constexpr std::int64_t kLatest = std::numeric_limits<std::int64_t>::max() / kTicksPerSecond - kEpochFrom1601;
+    if (secondsSinceEpoch < -kEpochFrom1601 || secondsSinceEpoch > kLatest) return std::nullopt;
     const std::int64_t ticks = (secondsSinceEpoch + kEpochFrom1601) * kTicksPerSecond;
     FILETIME utcFile{static_cast<DWORD>(ticks), static_cast<DWORD>(static_cast<std::uint64_t>(ticks) >> 32)};
     SYSTEMTIME utc{};

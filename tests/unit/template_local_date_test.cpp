@@ -88,33 +88,35 @@ TEST_F(LocalDate, PatternsAndNamesOfEachLanguageInItsCodePage) {
     const auto in = [](const char* charset, const char* utf8) {
         return hostsim::convertCharset(utf8, "UTF-8", charset).value();
     };
+    using Language = InterfaceLanguage;
+    using CodePage = LocalCodePage;
     const struct {
-        InterfaceLanguage language;
-        LocalCodePage codePage;
+        Language language;
+        CodePage codePage;
         const char* pattern;
         std::string shown;
     } cases[] = {
-        {InterfaceLanguage::English, LocalCodePage::OfLanguage, "", "Tue, 1 Dec 2026 16:14"},
-        {InterfaceLanguage::English, LocalCodePage::OfLanguage, "dddd, MMMM d, yyyy h:mm:ss tt zzz",
+        {Language::English, CodePage::OfLanguage, "", "Tue, 1 Dec 2026 16:14"},
+        {Language::English, CodePage::OfLanguage, "dddd, MMMM d, yyyy h:mm:ss tt zzz",
          "Tuesday, December 1, 2026 4:14:02 PM +08:00"},
-        {InterfaceLanguage::English, LocalCodePage::OfLanguage, "d/M/yy H:m:s", "1/12/26 16:14:2"},
-        {InterfaceLanguage::English, LocalCodePage::OfLanguage, "dd.MM.yyyy hh:mm", "01.12.2026 04:14"},
-        {InterfaceLanguage::English, LocalCodePage::OfLanguage, "'d' ''yy 'It''s' at h", "d '26 It's at 4"},
-        {InterfaceLanguage::English, LocalCodePage::OfLanguage, "HH 'o''clock", "16 o'clock"},  // open quote
-        {InterfaceLanguage::English, LocalCodePage::OfLanguage, "yyy ddddd MMMMM t zz HHH",
+        {Language::English, CodePage::OfLanguage, "d/M/yy H:m:s", "1/12/26 16:14:2"},
+        {Language::English, CodePage::OfLanguage, "dd.MM.yyyy hh:mm", "01.12.2026 04:14"},
+        {Language::English, CodePage::OfLanguage, "'d' ''yy 'It''s' at h", "d '26 It's at 4"},
+        {Language::English, CodePage::OfLanguage, "HH 'o''clock", "16 o'clock"},  // open quote
+        {Language::English, CodePage::OfLanguage, "yyy ddddd MMMMM t zz HHH",
          "yyy ddddd MMMMM t zz HHH"},
         // Typed in the HTML editor: a space as "&nbsp;", other characters as entities.
-        {InterfaceLanguage::English, LocalCodePage::OfLanguage, "d&nbsp;MMM &amp; &lt;yy&gt; &#x27;",
+        {Language::English, CodePage::OfLanguage, "d&nbsp;MMM &amp; &lt;yy&gt; &#x27;",
          "1 Dec &amp; &lt;26&gt; &#x27;"},
-        {InterfaceLanguage::English, LocalCodePage::Utf8, "", "Tue, 1 Dec 2026 16:14"},
-        {InterfaceLanguage::SimplifiedChinese, LocalCodePage::OfLanguage, "", in("GBK", "2026年12月1日 星期二 16:14")},
-        {InterfaceLanguage::SimplifiedChinese, LocalCodePage::OfLanguage, "ddd|MMM|MMMM|tt",
+        {Language::English, CodePage::Utf8, "", "Tue, 1 Dec 2026 16:14"},
+        {Language::SimplifiedChinese, CodePage::OfLanguage, "", in("GBK", "2026年12月1日 星期二 16:14")},
+        {Language::SimplifiedChinese, CodePage::OfLanguage, "ddd|MMM|MMMM|tt",
          in("GBK", "周二|12月|12月|下午")},
-        {InterfaceLanguage::TraditionalChinese, LocalCodePage::OfLanguage, "", in("BIG5", "2026年12月1日 星期二 16:14")},
-        {InterfaceLanguage::TraditionalChinese, LocalCodePage::OfLanguage, "ddd|MMM|tt", in("BIG5", "週二|12月|下午")},
-        {InterfaceLanguage::SimplifiedChinese, LocalCodePage::Utf8, "", "2026年12月1日 星期二 16:14"},
-        {InterfaceLanguage::SimplifiedChinese, LocalCodePage::Utf8, "ddd|MMM|tt", "周二|12月|下午"},
-        {InterfaceLanguage::TraditionalChinese, LocalCodePage::Utf8, "ddd|dddd|MMMM|tt", "週二|星期二|12月|下午"},
+        {Language::TraditionalChinese, CodePage::OfLanguage, "", in("BIG5", "2026年12月1日 星期二 16:14")},
+        {Language::TraditionalChinese, CodePage::OfLanguage, "ddd|MMM|tt", in("BIG5", "週二|12月|下午")},
+        {Language::SimplifiedChinese, CodePage::Utf8, "", "2026年12月1日 星期二 16:14"},
+        {Language::SimplifiedChinese, CodePage::Utf8, "ddd|MMM|tt", "周二|12月|下午"},
+        {Language::TraditionalChinese, CodePage::Utf8, "ddd|dddd|MMMM|tt", "週二|星期二|12月|下午"},
     };
     for (const auto& row : cases) {
         session->language = row.language;

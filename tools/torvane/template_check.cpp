@@ -94,7 +94,8 @@ private:
                 return argumentsAt;
             }
             if (!isUrlEscape(next)) {
-                warn(at, argumentsAt - at, std::string("%") + form.name + " needs braces; without them it stays as written");
+                warn(at, argumentsAt - at,
+                     std::string("%") + form.name + " needs braces; without them it stays as written");
             }
             return argumentsAt;
         }
