@@ -95,8 +95,8 @@ std::string formatDate(const platform::LocalTime& time, std::string_view pattern
         }
         std::size_t length = quoted ? 1 : entityLength(pattern, at);
         if (length == 0) {
-            length = pattern.find_first_not_of(c, at) - at;
-            if (length > pattern.size() - at) length = pattern.size() - at;
+            const std::size_t runEnd = pattern.find_first_not_of(c, at);
+            length = (runEnd == std::string_view::npos ? pattern.size() : runEnd) - at;
             if (const std::optional<std::string> text = field(c, length, time, names)) {
                 out += *text;
                 at += length;

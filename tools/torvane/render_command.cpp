@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <ostream>
 
 #include "composer/compose_core.h"
@@ -59,7 +60,8 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     if (arguments.has("--settings")) {
         const std::string settingsPath = arguments.value("--settings");
         readInputFile(settingsPath);
-        flags = readSessionFlags(settingsPath);
+        // Windows' profile reader looks for a bare file name in the Windows folder.
+        flags = readSessionFlags(std::filesystem::absolute(settingsPath).string());
     }
 
     if (arguments.has("--temp")) {
