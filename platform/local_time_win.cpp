@@ -8,7 +8,7 @@
 namespace platform {
 namespace {
 
-constexpr std::int64_t kTicksPerSecond = 10000000;  // FILETIME counts 100 ns
+constexpr std::int64_t kTicksPerSecond = 10000000;    // FILETIME counts 100 ns
 constexpr std::int64_t kEpochFrom1601 = 11644473600;  // seconds from 1601 to 1970
 constexpr std::int64_t kTicksPerMinute = 60 * kTicksPerSecond;
 

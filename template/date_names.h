@@ -8,10 +8,10 @@
 #include "shell/compose_session.h"
 
 struct DateNames {
-    const std::array<const char*, 12>& months;      // MMM, January first
-    const std::array<const char*, 12>& fullMonths;  // MMMM
-    const std::array<const char*, 7>& weekdays;     // ddd, Sunday first
-    const std::array<const char*, 7>& fullWeekdays; // dddd
+    const std::array<const char*, 12>& months;       // MMM, January first
+    const std::array<const char*, 12>& fullMonths;   // MMMM
+    const std::array<const char*, 7>& weekdays;      // ddd, Sunday first
+    const std::array<const char*, 7>& fullWeekdays;  // dddd
     const char* am;
     const char* pm;
     const char* defaultPattern;  // what an empty pattern stands for

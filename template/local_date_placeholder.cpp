@@ -1,5 +1,6 @@
 #include "template/local_date_placeholder.h"
 
+#include <cstdint>
 #include <optional>
 
 #include <boost/algorithm/string/replace.hpp>
@@ -17,7 +18,7 @@
 namespace {
 
 struct MessageDate {
-    std::string text;                           // as the host gives it
+    std::string text;                          // as the host gives it
     std::optional<platform::LocalTime> local;  // none when it cannot be read
 };
 
