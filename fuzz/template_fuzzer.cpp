@@ -1,6 +1,7 @@
 // Renders arbitrary template bytes with arbitrary header values, identity,
 // signature texts and attachment names from the simulated host. Input: one
-// flags byte, then fields separated by 0x1E in this order: template, quoted
+// flags byte (1 re-render, 2 ResetCharset, 4 GBK host, 8 render twice, 16
+// and 32 the language, 64 UTF-8 names), then fields separated by 0x1E in this order: template, quoted
 // body, From, To, Date, Message-Id, Subject, Cc, YourName, MailAddress,
 // default signature, HTML signature, plain signature, attachment names
 // (separated by 0x1F), message charset, re-rendering charset. A missing field
@@ -103,6 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ComposeSession session(kWindow, SessionKind::Compose);
     session.resetCharset = (flags & 2) != 0;
+    // Dates in each language, with names in GBK or Big5 or in UTF-8.
+    const InterfaceLanguage languages[] = {InterfaceLanguage::English, InterfaceLanguage::SimplifiedChinese,
+                                           InterfaceLanguage::TraditionalChinese, InterfaceLanguage::English};
+    session.language = languages[(flags >> 4) & 3];
+    session.localCodePage = (flags & 64) ? LocalCodePage::Utf8 : LocalCodePage::OfLanguage;
     if (fields[13]) {
         for (const auto& name : splitFields(*fields[13], '\x1f', kMaxAttachments)) {
             if (name) session.attachments.push_back({folder, name->substr(0, kMaxAttachmentName)});

@@ -18,6 +18,14 @@ using AttachmentList = std::vector<AttachmentEntry>;
 
 enum class SessionKind { Compose = 1, EditReplyTemplate = 2, EditForwardTemplate = 3 };
 
+// The interface language of the settings file; dates are written in it too.
+enum class InterfaceLanguage { English, SimplifiedChinese, TraditionalChinese };
+
+// The code page of the host's local texts, in which the engine writes texts
+// of its own (month and weekday names): the plug-in writes Chinese in GBK or
+// Big5 by language, as its menus do; the torvane tool's host is UTF-8.
+enum class LocalCodePage { OfLanguage, Utf8 };
+
 class ComposeSession {
 public:
     ComposeSession(HostWindow composeWindow, SessionKind kind) : composeWindow(composeWindow), kind(kind) {}
@@ -29,6 +37,8 @@ public:
     HostWindow composeWindow = nullptr;
     bool convertText = false;
     bool resetCharset = false;
+    InterfaceLanguage language = InterfaceLanguage::English;
+    LocalCodePage localCodePage = LocalCodePage::OfLanguage;
     std::string quotedBody;
     std::string templateText;
     std::string renderedText;

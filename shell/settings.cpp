@@ -36,6 +36,7 @@ SessionFlags readSessionFlags(const std::string& settingsPath) {
     if (!platform::fileExists(settingsPath)) return flags;
     flags.convertText = readSwitch("ConvertText", settingsPath);
     flags.resetCharset = readSwitch("ResetCharset", settingsPath);
+    flags.language = languageOf(readLanguage(settingsPath));
     return flags;
 }
 

@@ -4,11 +4,12 @@
 
 #include <string>
 
-enum class InterfaceLanguage { English, SimplifiedChinese, TraditionalChinese };
+#include "shell/compose_session.h"
 
 struct SessionFlags {
     bool convertText = false;   // answer plain-text messages with the template too
     bool resetCharset = false;  // rewrite the template's META charset; enable the charset menu items
+    InterfaceLanguage language = InterfaceLanguage::English;  // names months and weekdays in dates
 };
 
 // The "Language" value, cut to 19 characters; "English" by default.
@@ -21,8 +22,8 @@ InterfaceLanguage languageOf(const std::string& value);
 // A switch is on when its first four characters are "TRUE" in any case.
 bool isSwitchOn(const std::string& value);
 
-// The flags a new compose session starts with: both off when the settings
-// file does not exist.
+// The flags a new compose session starts with: both off, and English, when
+// the settings file does not exist.
 SessionFlags readSessionFlags(const std::string& settingsPath);
 
 // "ResetCharset" read afresh, each time the compose pop-up menu opens.

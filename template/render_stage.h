@@ -15,6 +15,7 @@ enum class RenderStage {
     AttachmentListH,   // guard D (%LH)
     AttachmentListV,   // guard D (%LV)
     FreeHeader,        // guard E (%h)
+    LocalDate,         // guard E (%D)
     SinglePass,        // guard F
     StoreRendered,     // guard F
     ConvertSignature,  // guard F

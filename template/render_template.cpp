@@ -16,6 +16,7 @@
 #include "template/header_fetch.h"
 #include "template/header_placeholders.h"
 #include "template/identity_placeholders.h"
+#include "template/local_date_placeholder.h"
 #include "template/placeholder_pattern.h"
 #include "template/render_stage.h"
 #include "template/signature_html.h"
@@ -92,7 +93,10 @@ void renderTemplate(const char* charsetName, ComposeSession& session, const std:
     }
 
     runRegexGuarded([&] { runAttachmentListPhases(text, session, charset.code); });  // guard D
-    runRegexGuarded([&] { runFreeHeaderPhase(text, headerBuffer, charset.code); });  // guard E
+    runRegexGuarded([&] {  // guard E
+        runFreeHeaderPhase(text, headerBuffer, charset.code);
+        runLocalDatePhase(text, headerBuffer, session, charset.code);
+    });
 
     if (firstRendering) loadRandomSignature(session);
 

@@ -19,6 +19,7 @@ ComposeWindowSession::ComposeWindowSession(HWND composeWindow, SessionKind kind,
     const SessionFlags flags = readSessionFlags(settingsPath());
     convertText = flags.convertText;
     resetCharset = flags.resetCharset;
+    language = flags.language;
 }
 
 ComposeWindowSession::~ComposeWindowSession() {

@@ -10,7 +10,8 @@ namespace {
 const std::string kHtmlMessage = "examples/messages/html-with-image.eml";
 const std::string kPlainMessage = "examples/messages/plain-text.eml";
 const std::string kChineseMessage = "examples/messages/gb2312-report.eml";
-const std::string kSeed = "TORVANE_RANDOM_SEED=1";
+// A repeatable random signature, and local times of UTC+8 (Shanghai).
+const std::string kRepeatable = "TORVANE_RANDOM_SEED=1 TZ=CST-8";
 
 void writeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
@@ -29,7 +30,7 @@ std::string withTempFolderNamed(std::string html, const std::string& folder) {
 void expectRenderingMatches(const std::string& name, const std::string& arguments) {
     const std::string temp = freshWorkFolder("render-" + name);
     const std::string output = temp + "/out.html";
-    const CliRun run = runTorvane("render " + arguments + " --temp '" + temp + "' -o '" + output + "'", kSeed);
+    const CliRun run = runTorvane("render " + arguments + " --temp '" + temp + "' -o '" + output + "'", kRepeatable);
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string expected =
         readText(std::string(TORVANE_SOURCE_DIR) + "/tests/data/cli/" + name + ".html");
@@ -46,9 +47,18 @@ TEST(CliRender, SampleMessagesRenderAsExpected) {
     expectRenderingMatches("gb2312-report-utf8", kChineseMessage + " --charset UTF-8");
 }
 
+TEST(CliRender, TakesTheLanguageFromTheSettingsFile) {
+    const std::string work = freshWorkFolder("render-language");
+    writeFile(work + "/zh.ini", "[Settings]\r\nLanguage=SimplifiedChinese\r\n");
+    const CliRun run =
+        runTorvane("render " + kHtmlMessage + " --settings '" + work + "/zh.ini' --temp '" + work + "'", kRepeatable);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("<div><b>Date:</b> 2026年12月1日 星期二 16:14</div>"), std::string::npos) << run.out;
+}
+
 TEST(CliRender, SavesAttachmentsAndPicturesWhereTheHtmlPointsAt) {
     const std::string temp = freshWorkFolder("render-files");
-    const CliRun run = runTorvane("render " + kHtmlMessage + " --temp '" + temp + "'", kSeed);
+    const CliRun run = runTorvane("render " + kHtmlMessage + " --temp '" + temp + "'", kRepeatable);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readText(temp + "/report.pdf").substr(0, 8), "%PDF-1.4");
     const std::size_t image = run.out.find("<img src=\"" + temp + "/");

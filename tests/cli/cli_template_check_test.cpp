@@ -16,10 +16,11 @@ std::vector<std::string> texts(const std::vector<torvane::TemplateFinding>& find
 
 TEST(TemplateCheck, ListsEveryPlaceholderFamilyWithItsLine) {
     const auto check = checkTemplateHtml(
-        "<p>%f %n %a</p>\n<p>%CETXT{zh}{en} %G{Work} %LH{Files:}</p>\n<p>%LV{} %h{\"x\"Cc} %R %m %S</p>");
+        "<p>%f %n %a</p>\n<p>%CETXT{zh}{en} %G{Work} %LH{Files:}</p>\n"
+        "<p>%LV{} %h{\"x\"Cc} %R %m %S %D{d 'of' MMM}</p>");
     EXPECT_EQ(texts(check.placeholders),
               (std::vector<std::string>{"%f", "%n", "%a", "%CETXT{zh}{en}", "%G{Work}", "%LH{Files:}", "%LV{}",
-                                        "%h{\"x\"Cc}", "%R", "%m", "%S"}));
+                                        "%h{\"x\"Cc}", "%R", "%m", "%S", "%D{d 'of' MMM}"}));
     EXPECT_EQ(check.placeholders[0].line, 1);
     EXPECT_EQ(check.placeholders[3].line, 2);
     EXPECT_EQ(check.placeholders[10].line, 3);
@@ -27,20 +28,23 @@ TEST(TemplateCheck, ListsEveryPlaceholderFamilyWithItsLine) {
 }
 
 TEST(TemplateCheck, WarnsAboutTextsThatLookLikeMistypedPlaceholders) {
-    const auto check = checkTemplateHtml("%x\n%CETXT{only one}\n%G{unclosed\n%%f\n%LH\n%G alone");
-    ASSERT_EQ(check.warnings.size(), 6u);
+    const auto check =
+        checkTemplateHtml("%x\n%CETXT{only one}\n%G{unclosed\n%%f\n%LH\n%G alone\n%D{HH 'h' mm 'o''clock}");
+    ASSERT_EQ(check.warnings.size(), 7u);
     EXPECT_NE(check.warnings[0].note.find("unknown placeholder"), std::string::npos);
     EXPECT_NE(check.warnings[1].note.find("two pairs of braces"), std::string::npos);
     EXPECT_NE(check.warnings[2].note.find("unbalanced"), std::string::npos);
     EXPECT_NE(check.warnings[3].note.find("literal text '%f'"), std::string::npos);
     EXPECT_NE(check.warnings[4].note.find("needs braces"), std::string::npos);
     EXPECT_EQ(check.warnings[5].line, 6);
-    EXPECT_TRUE(check.placeholders.empty());
+    EXPECT_EQ(check.warnings[6].text, "%D{HH 'h' mm 'o''clock}");
+    EXPECT_NE(check.warnings[6].note.find("quote that nothing closes"), std::string::npos);
+    EXPECT_EQ(texts(check.placeholders), std::vector<std::string>{"%D{HH 'h' mm 'o''clock}"});
 }
 
 TEST(TemplateCheck, LeavesOrdinaryPercentSignsAlone) {
     const auto check = checkTemplateHtml(
-        "<td width=\"100%\">50% off</td><a href=\"http://x/a%20b%E2%80%99\">link</a> 100%% sure");
+        "<td width=\"100%\">50% off</td><a href=\"http://x/a%20b%E2%80%99%D0%B0\">link</a> 100%% sure");
     EXPECT_TRUE(check.warnings.empty());
     EXPECT_TRUE(check.placeholders.empty());
 }

@@ -50,6 +50,7 @@ TEST_F(ShellSettings, MissingFileLeavesBothFlagsOff) {
     const SessionFlags flags = readSessionFlags(missing);
     EXPECT_FALSE(flags.convertText);
     EXPECT_FALSE(flags.resetCharset);
+    EXPECT_EQ(flags.language, InterfaceLanguage::English);
     EXPECT_FALSE(readResetCharset(missing));
     EXPECT_EQ(readLanguage(missing), "English");
 }
@@ -59,6 +60,7 @@ TEST_F(ShellSettings, ReadsTheThreeKeys) {
     const SessionFlags flags = readSessionFlags(path_);
     EXPECT_TRUE(flags.convertText);
     EXPECT_FALSE(flags.resetCharset);
+    EXPECT_EQ(flags.language, InterfaceLanguage::TraditionalChinese);
     EXPECT_EQ(readLanguage(path_), "TraditionalChinese_");  // 19 characters
     EXPECT_EQ(languageOf(readLanguage(path_)), InterfaceLanguage::TraditionalChinese);
 

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +54,13 @@ protected:
     }
 
     void TearDown() override {
+        if (zonePinned_) {
+            if (savedZone_) {
+                setenv("TZ", savedZone_->c_str(), 1);
+            } else {
+                unsetenv("TZ");
+            }
+        }
         setRenderStageHook(nullptr);
         platform::setMessageBoxSink(nullptr);
         session.reset();
@@ -73,6 +82,15 @@ protected:
     }
     void setSubject(const std::string& subject) { host().compositions[kWindow].subject = subject; }
 
+    // Local times are those of `zone` (a TZ value) until the test ends.
+    void pinTimeZone(const char* zone) {
+        if (!zonePinned_) {
+            zonePinned_ = true;
+            if (const char* current = std::getenv("TZ")) savedZone_ = current;
+        }
+        setenv("TZ", zone, 1);
+    }
+
     // A first rendering (no charset name) unless one is given.
     std::string render(const std::string& templateText, const char* charset = nullptr,
                        const std::string& quotedBody = "QUOTED") {
@@ -87,4 +105,6 @@ protected:
 
 private:
     std::filesystem::path root_;
+    bool zonePinned_ = false;
+    std::optional<std::string> savedZone_;
 };

@@ -70,9 +70,14 @@ TEST_F(RenderGuards, GuardDCoversBothListKinds) {
     EXPECT_EQ(boxes, oneBox(kComplexity.what(), "Error!"));
 }
 
-TEST_F(RenderGuards, GuardEStopsTheFreeHeaderPhase) {
+TEST_F(RenderGuards, GuardECoversTheFreeHeaderAndDatePhases) {
     setRenderStageHook(failAt(RenderStage::FreeHeader, 1, kComplexity));
-    EXPECT_EQ(render("%h{Cc} %f", "UTF-8"), "%h{Cc} ann@example.org");
+    EXPECT_EQ(render("%h{Cc} %D{} %f", "UTF-8"), "%h{Cc} %D{} ann@example.org");
+    EXPECT_EQ(boxes, oneBox(kComplexity.what(), "Error!"));
+
+    boxes.clear();
+    setRenderStageHook(failAt(RenderStage::LocalDate, 1, kComplexity));
+    EXPECT_EQ(render("%h{Cc} %D{} %f", "UTF-8"), "cc@example.org %D{} ann@example.org");
     EXPECT_EQ(boxes, oneBox(kComplexity.what(), "Error!"));
 }
 
@@ -91,9 +96,10 @@ TEST_F(RenderGuards, GuardFEndsTheRenderingWhereTheStepFailed) {
 
 TEST_F(RenderGuards, OtherErrorsReachTheCaller) {
     for (const RenderStage stage : {RenderStage::CharsetText, RenderStage::NamedSignature, RenderStage::AttachmentListV,
-                                    RenderStage::FreeHeader, RenderStage::SinglePass, RenderStage::ConvertSignature}) {
+                                    RenderStage::FreeHeader, RenderStage::LocalDate, RenderStage::SinglePass,
+                                    RenderStage::ConvertSignature}) {
         setRenderStageHook(failAt(stage, 1, std::bad_alloc()));
-        EXPECT_THROW(render("%CETXT{a}{b}%G{}%LV{}%h{Cc}%f"), std::bad_alloc);
+        EXPECT_THROW(render("%CETXT{a}{b}%G{}%LV{}%h{Cc}%D{}%f"), std::bad_alloc);
     }
     EXPECT_TRUE(boxes.empty());
     // The header buffer went back to the host each time (checked on tear-down).

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/wine/compose_flow_fixture.h"
+#include "tools/hostsim/converters.h"
 
 namespace wintest {
 namespace {
@@ -102,6 +103,16 @@ TEST_F(ComposeFlow, ReplyModesUseTheReplyTemplateAndForwardModesTheForwardTempla
         const char* rendering = mode >= 10 ? "html-with-image-forward.html" : "html-with-image-reply.html";
         EXPECT_EQ(normalised(documentOf(window).loadedBytes), expected(rendering)) << "mode " << mode;
     }
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
+TEST_F(ComposeFlow, TheDateIsInTheWindowsTimeZoneWithNamesInTheConfiguredLanguage) {
+    writeSettings("[Settings]\r\nLanguage=SimplifiedChinese\r\n");
+    answerMessageFile("examples/messages/gb2312-report.eml");
+    const std::string reply = documentOf(openCompose(5)).loadedBytes;
+    // 08:00 in Beijing is 19:00 the evening before in New York; GBK, as the menus.
+    const std::string date = hostsim::convertCharset("2026年12月2日 星期三 19:00", "UTF-8", "GBK").value();
+    EXPECT_NE(reply.find("</b> " + date + "</div>"), std::string::npos) << reply;
     EXPECT_TRUE(takeBoxes().empty());
 }
 

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs the Windows build of the torvane tool under wine: renders the sample
 # reply and checks that the HTML names the sender and points at the saved
-# picture. Arguments: the tool, the source folder, a work folder.
+# picture, then renders it again with a settings file. Arguments: the tool,
+# the source folder, a work folder.
 set -eu
 TOOL=$1 SOURCE=$2 WORK=$3
 rm -rf "$WORK"
@@ -17,4 +18,10 @@ if grep -q 'cid:' "$WORK/reply.html"; then
     exit 1
 fi
 "$TORVANE_WINE" "$TOOL" --version | grep -q '^torvane 0.3.8'
+# A settings file named without a folder is the one in the current folder;
+# its Language names the date, in the zone wine takes from TZ.
+printf '[Settings]\r\nLanguage=SimplifiedChinese\r\n' >"$WORK/zh.ini"
+(cd "$WORK" && "$TORVANE_WINE" "$TOOL" render "$SOURCE/examples/messages/html-with-image.eml" \
+    --settings zh.ini --temp files -o zh.html)
+grep -q '<b>Date:</b> 2026年12月1日 星期二 03:14<' "$WORK/zh.html"
 echo "torvane.exe rendered the sample reply"

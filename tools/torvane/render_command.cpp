@@ -1,5 +1,6 @@
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <ostream>
 
 #include "composer/compose_core.h"
@@ -30,8 +31,8 @@ const char* const kRenderHelp =
     "                   torvanefwd.tml)\n"
     "  --mailbox DIR    the mailbox folder with MailBox.ini and the $$$*.txt\n"
     "                   signature files (default: the bundled sample mailbox)\n"
-    "  --settings FILE  the plug-in's settings file (ConvertText, ResetCharset);\n"
-    "                   without it both are off\n"
+    "  --settings FILE  the plug-in's settings file (Language, ConvertText,\n"
+    "                   ResetCharset); without it English, and both are off\n"
     "  --charset NAME   render again under NAME, as the editor's charset menu does\n"
     "  --temp DIR       where attachments and pictures are saved (default: a fresh\n"
     "                   folder under the system's temporary folder)\n"
@@ -65,7 +66,8 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     if (arguments.has("--settings")) {
         const std::string settingsPath = arguments.value("--settings");
         readInputFile(settingsPath);
-        flags = readSessionFlags(settingsPath);
+        // Windows' profile reader looks for a bare file name in the Windows folder.
+        flags = readSessionFlags(std::filesystem::absolute(settingsPath).string());
     }
 
     if (arguments.has("--temp")) {
@@ -91,6 +93,8 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     ComposeSession session(window, SessionKind::Compose);
     session.convertText = flags.convertText;
     session.resetCharset = flags.resetCharset;
+    session.language = flags.language;
+    session.localCodePage = LocalCodePage::Utf8;
 
     const ComposeResult result = composeReply(session, templatePath, nullptr);
     switch (result.outcome) {

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "template/date_pattern.h"
+
 namespace torvane {
 namespace {
 
@@ -14,7 +16,7 @@ struct BracedForm {
     const char* name;
     int braces;  // pairs of braces the placeholder takes
 };
-constexpr BracedForm kBracedForms[] = {{"CETXT", 2}, {"LH", 1}, {"LV", 1}, {"G", 1}, {"h", 1}};
+constexpr BracedForm kBracedForms[] = {{"CETXT", 2}, {"LH", 1}, {"LV", 1}, {"G", 1}, {"h", 1}, {"D", 1}};
 constexpr const char* kSimpleLetters = "fnatdiIsSNARm";
 
 class Scanner {
@@ -77,6 +79,7 @@ private:
             const std::size_t end = braceArguments(argumentsAt, form.braces, complete);
             if (end != std::string::npos) {
                 found(at, end - at);
+                if (std::strcmp(form.name, "D") == 0) checkDatePattern(at, argumentsAt + 1, end - 1);
                 return end;
             }
             const bool opened = argumentsAt < html_.size() && html_[argumentsAt] == '{';
@@ -90,7 +93,10 @@ private:
                      "unbalanced braces: the placeholder is not recognised");
                 return argumentsAt;
             }
-            warn(at, argumentsAt - at, std::string("%") + form.name + " needs braces; without them it stays as written");
+            if (!isUrlEscape(next)) {
+                warn(at, argumentsAt - at,
+                     std::string("%") + form.name + " needs braces; without them it stays as written");
+            }
             return argumentsAt;
         }
         const char letter = html_[next];
@@ -98,14 +104,24 @@ private:
             found(at, 2);
             return next + 1;
         }
-        if (std::isalpha(static_cast<unsigned char>(letter))) {
-            const bool urlEscape = next + 1 < html_.size() && std::isxdigit(static_cast<unsigned char>(letter)) &&
-                                   std::isxdigit(static_cast<unsigned char>(html_[next + 1]));
-            if (!urlEscape) {
-                warn(at, 2, std::string("unknown placeholder '%") + letter + "': it stays as written");
-            }
+        if (std::isalpha(static_cast<unsigned char>(letter)) && !isUrlEscape(next)) {
+            warn(at, 2, std::string("unknown placeholder '%") + letter + "': it stays as written");
         }
         return next;
+    }
+
+    // Two hex digits after a "%", as in a link ("%D0%B0"), are no placeholder.
+    bool isUrlEscape(std::size_t at) const {
+        return at + 1 < html_.size() && std::isxdigit(static_cast<unsigned char>(html_[at])) &&
+               std::isxdigit(static_cast<unsigned char>(html_[at + 1]));
+    }
+
+    // The pattern of a %D between `begin` and `end`.
+    void checkDatePattern(std::size_t at, std::size_t begin, std::size_t end) {
+        const std::size_t quote = findUnterminatedQuote(std::string_view(html_).substr(begin, end - begin));
+        if (quote != std::string_view::npos) {
+            warn(at, end + 1 - at, "the date pattern opens a quote that nothing closes: the rest is literal");
+        }
     }
 
     // "%%" renders as "%". Followed by what would be a placeholder, it shows

@@ -1,0 +1,51 @@
+#include "template/local_date_placeholder.h"
+
+#include <cstdint>
+#include <optional>
+
+#include <boost/algorithm/string/replace.hpp>
+
+#include "mime/date_header.h"
+#include "platform/local_time.h"
+#include "shell/compose_session.h"
+#include "template/date_names.h"
+#include "template/date_pattern.h"
+#include "template/header_fetch.h"
+#include "template/html_escape.h"
+#include "template/loop_phase.h"
+#include "template/placeholder_pattern.h"
+
+namespace {
+
+struct MessageDate {
+    std::string text;                          // as the host gives it
+    std::optional<platform::LocalTime> local;  // none when it cannot be read
+};
+
+MessageDate fetchMessageDate(HostBuffer& buffer) {
+    MessageDate date;
+    date.text = fetchMessageHeader(buffer, "Date", kDateCapacity);
+    if (const std::optional<std::int64_t> instant = parseDateHeader(date.text)) {
+        date.local = platform::localTimeAt(*instant);
+    }
+    return date;
+}
+
+}  // namespace
+
+void runLocalDatePhase(std::string& text, HostBuffer& buffer, const ComposeSession& session, CharsetCode code) {
+    static const boost::regex pattern(placeholderPattern("D[{]([^}]*)[}]"));
+    const DateNames& names = dateNamesFor(session.language, session.localCodePage);
+    std::optional<MessageDate> date;
+    runLoopPhase(text, pattern, RenderStage::LocalDate,
+                 [&](const boost::smatch& occurrence) -> std::optional<std::string> {
+                     if (!date) date = fetchMessageDate(buffer);
+                     if (date->text.empty()) return std::string(" ");
+                     // Hostile mail must not bring markup into the reply.
+                     if (!date->local) return htmlEscapeAngles(convertFromCharset(date->text, code));
+                     // Typed in an HTML editor: a space may arrive as "&nbsp;".
+                     std::string picture = boost::algorithm::replace_all_copy(occurrence[1].str(), "&nbsp;", " ");
+                     if (picture.empty()) picture = names.defaultPattern;
+                     return convertFromCharset(formatDate(*date->local, picture, names), code);
+                 });
+}

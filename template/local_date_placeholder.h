@@ -1,0 +1,17 @@
+// %D{pattern}: the source message's Date in the local time zone, written by
+// a date pattern (template/date_pattern.h) with the names of the session's
+// language; %D{} takes the language's default pattern.
+#pragma once
+
+#include <string>
+
+#include "mime/charset.h"
+
+class ComposeSession;
+class HostBuffer;
+
+// The loop phase over the whole text. The Date header is fetched through the
+// rendering's header buffer at the first occurrence. No Date gives one space;
+// a Date that is no date-time gives its text, angle brackets escaped. Throws
+// boost::regex_error.
+void runLocalDatePhase(std::string& text, HostBuffer& buffer, const ComposeSession& session, CharsetCode code);
