@@ -126,7 +126,7 @@ TEST(CliRender, MailSavedFromAMailboxLoadsAsTheMessageItHolds) {
     EXPECT_EQ(runTorvane("inspect '" + work + "/twice.eml'").status, 2);
     writeFile(work + "/obsolete.eml",
               "From  : John <john@example.com>\r\nSubject\t: hi\r\nContent-Type: text/html\r\n\r\n<p>x</p>\r\n");
-    const CliRun run = runTorvane("render '" + work + "/obsolete.eml' --temp '" + work + "'", kSeed);
+    const CliRun run = runTorvane("render '" + work + "/obsolete.eml' --temp '" + work + "'", kRepeatable);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("John &lt;john@example.com&gt;"), std::string::npos);
 }
@@ -136,7 +136,7 @@ TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndChangesNothingElse) {
     for (const bool preview : {false, true}) {
         const std::string temp = freshWorkFolder(preview ? "render-preview" : "render-no-preview");
         const CliRun run = runTorvane("render " + kHtmlMessage + " --temp '" + temp + "'" +
-                                          (preview ? " --preview" : ""), kSeed);
+                                          (preview ? " --preview" : ""), kRepeatable);
         ASSERT_EQ(run.status, 0) << run.err;
         rendered[preview] = withTempFolderNamed(run.out, temp);
     }
