@@ -51,20 +51,37 @@ private:
     }
 
     // The end of `pairs` brace arguments starting at `at`, or npos when the
-    // braces are not all there. `complete` counts the pairs that closed.
-    std::size_t braceArguments(std::size_t at, int pairs, int& complete) const {
+    // braces are not all there. `complete` counts the pairs that closed. With
+    // `nested`, a %CETXT inside an argument is taken whole: the renderer fills
+    // %CETXT before any other placeholder, so "%D{%CETXT{a}{b}}" is one %D.
+    std::size_t braceArguments(std::size_t at, int pairs, int& complete, bool nested) const {
         complete = 0;
         for (int i = 0; i < pairs; ++i) {
             if (at >= html_.size() || html_[at] != '{') return std::string::npos;
-            const std::size_t close = html_.find('}', at + 1);
-            const std::size_t reopen = html_.find('{', at + 1);
-            if (close == std::string::npos || (reopen != std::string::npos && reopen < close)) {
-                return std::string::npos;
+            std::size_t close = html_.find('}', at + 1);
+            std::size_t reopen = html_.find('{', at + 1);
+            while (close != std::string::npos && reopen < close) {
+                const std::size_t after = nested ? charsetTextEnd(reopen) : std::string::npos;
+                if (after == std::string::npos) return std::string::npos;
+                close = html_.find('}', after);
+                reopen = html_.find('{', after);
             }
+            if (close == std::string::npos) return std::string::npos;
             ++complete;
             at = close + 1;
         }
         return at;
+    }
+
+    // The end of the %CETXT whose arguments open at `brace`, or npos. Its own
+    // arguments cannot hold another: the first "}" ends them.
+    std::size_t charsetTextEnd(std::size_t brace) const {
+        static const std::string name = "%CETXT";
+        const bool named = brace >= name.size() && html_.compare(brace - name.size(), name.size(), name) == 0;
+        // "%%CETXT" is literal text, and its braces then end the outer argument.
+        if (!named || (brace > name.size() && html_[brace - name.size() - 1] == '%')) return std::string::npos;
+        int complete = 0;
+        return braceArguments(brace, 2, complete, false);
     }
 
     // Looks at the "%" at `at`; returns where scanning goes on.
@@ -76,7 +93,8 @@ private:
             if (!startsWith(next, form.name)) continue;
             const std::size_t argumentsAt = next + std::strlen(form.name);
             int complete = 0;
-            const std::size_t end = braceArguments(argumentsAt, form.braces, complete);
+            const bool mayHoldCharsetText = std::strcmp(form.name, "CETXT") != 0;
+            const std::size_t end = braceArguments(argumentsAt, form.braces, complete, mayHoldCharsetText);
             if (end != std::string::npos) {
                 found(at, end - at);
                 if (std::strcmp(form.name, "D") == 0) checkDatePattern(at, argumentsAt + 1, end - 1);
@@ -116,11 +134,16 @@ private:
                std::isxdigit(static_cast<unsigned char>(html_[at + 1]));
     }
 
-    // The pattern of a %D between `begin` and `end`.
+    // The pattern of a %D between `begin` and `end`, in both variants of the
+    // %CETXT it may hold.
     void checkDatePattern(std::size_t at, std::size_t begin, std::size_t end) {
-        const std::size_t quote = findUnterminatedQuote(std::string_view(html_).substr(begin, end - begin));
-        if (quote != std::string_view::npos) {
-            warn(at, end + 1 - at, "the date pattern opens a quote that nothing closes: the rest is literal");
+        static const boost::regex charsetText("%CETXT[{]([^}]*)[}][{]([^}]*)[}]");
+        const std::string pattern = html_.substr(begin, end - begin);
+        for (const char* variant : {"$1", "$2"}) {
+            if (findUnterminatedQuote(boost::regex_replace(pattern, charsetText, variant)) != std::string_view::npos) {
+                warn(at, end + 1 - at, "the date pattern opens a quote that nothing closes: the rest is literal");
+                return;
+            }
         }
     }
 
