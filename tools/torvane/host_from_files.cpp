@@ -78,6 +78,11 @@ std::string examplesFolder() {
     return asFolder(TORVANE_EXAMPLES_DIR);
 }
 
+std::string defaultTemplatePath(bool forward) {
+    return asFolder(TORVANE_TEMPLATES_DIR) + "classic" + platform::kPathSeparator +
+           (forward ? "torvanefwd.tml" : "torvane.tml");
+}
+
 HostWindow playHost(const HostFiles& files) {
     hostsim::SimHost& host = hostsim::simHost();
     host.reset();
