@@ -18,9 +18,10 @@ const char* const kSampleMessages[] = {
 };
 
 // What each placeholder of the catalogue starts with, and the signature token.
-const char* const kPlaceholderStarts[] = {"%f",  "%n",  "%a",   "%t",  "%d",   "%i",     "%I",
-                                          "%s",  "%S",  "%m",   "%N",  "%A",   "%R",     "%G{",
-                                          "%LH{", "%LV{", "%h{", "%CETXT{", "%D{", "%RANDOM-SIGN"};
+const char* const kPlaceholderStarts[] = {
+    "%f", "%n", "%a", "%t", "%d", "%i", "%I", "%s", "%S", "%m", "%N", "%A", "%R",
+    "%G{", "%LH{", "%LV{", "%h{", "%CETXT{", "%D{", "%RANDOM-SIGN",
+};
 
 // Every .tml below templates/, with whether it is a forward template.
 std::vector<std::pair<std::string, bool>> galleryTemplates() {
