@@ -129,11 +129,14 @@ TEST_F(InlineImages, RewritingGoesEntryByEntryLeftToRight) {
         // References that overlap: whichever entry comes first in the list
         // takes its reference, and the other no longer matches.
         {"cid:xcid:a", {{"a", "A"}, {"xc", "XC"}}, "cid:xA"},
-        {"cid:xcid:a", {{"xc", "XC"}, {"a", "A"}}, "XA"},
+        {"cid:xcid:a", {{"xc", "X1"}, {"a", "A"}}, "X1id:a"},
         {"cid:cid:ab", {{"cid:a", "1"}, {"ab", "2"}}, "1b"},
         {"cid:cid:ab", {{"ab", "2"}, {"cid:a", "1"}}, "cid:2"},
-        // What a replacement inserts is not searched again for the same entry.
-        {"cid:a cid:a", {{"a", "cid:a!"}}, "cid:a! cid:a!"},
+        // What a replacement inserts is not searched again, by any entry: a
+        // drive letter after "ci" no longer lets a later id rewrite the path.
+        {"cid:a cid:a", {{"a", "cid:a!"}, {"a", "again"}}, "cid:a! cid:a!"},
+        {"cicid:a", {{"a", "D:\\t\\1.png"}, {"\\t", "X"}}, "ciD:\\t\\1.png"},
+        {"cid:xcid:a", {{"xc", "XC"}, {"a", "A"}}, "XCid:a"},
     };
     for (const Case& c : cases) {
         std::string html = c.html;
