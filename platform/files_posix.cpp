@@ -6,8 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace platform {
 
@@ -16,15 +14,28 @@ bool fileExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-std::optional<std::string> readFile(const std::string& path) {
+bool pathExists(const std::string& path) {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) return std::string();
-    return content.str();
+    return stat(path.c_str(), &info) == 0;
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return std::nullopt;
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+        std::fclose(file);
+        return std::nullopt;
+    }
+    // Read straight into the result, sized once: decoded attachments can be large.
+    std::string content(static_cast<std::size_t>(info.st_size), '\0');
+    content.resize(std::fread(content.data(), 1, content.size(), file));
+    char more[4096];
+    for (std::size_t got; (got = std::fread(more, 1, sizeof more, file)) > 0;) content.append(more, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) return std::string();
+    return content;
 }
 
 bool writeFile(const std::string& text, const std::string& path) {
