@@ -37,7 +37,7 @@ char* hostBlock(const std::string& text) {
     return block;
 }
 
-int convertFile(const char* outputPath, const char* inputPath, std::string (*decode)(const std::string&)) {
+int convertFile(const char* outputPath, const char* inputPath, std::string (*decode)(std::string_view)) {
     if (!outputPath || !inputPath) return 0;
     const auto input = platform::readFile(inputPath);
     if (!input) return 0;
@@ -99,7 +99,7 @@ const char* BKA_CALL BKA_GetTempFileName(const char* extension) {
         char name[32];
         std::snprintf(name, sizeof name, "tv%05X.", ++counter & 0xFFFFF);
         path = simHost().tempFolder + name + suffix;
-    } while (platform::fileExists(path) || !platform::listDirectory(path, "").empty());
+    } while (platform::pathExists(path));
     return simHost().keep("tempFileName", path);
 }
 
@@ -139,7 +139,8 @@ char* BKA_CALL BKA_GetSource(const char* /*mailId*/) {
 const char* BKA_CALL BKA_GetText(char* mimeType, int size) {
     record("BKA_GetText");
     copyToBuffer(simHost().message.bodyMimeType, mimeType, size);
-    return simHost().keep("bodyText", simHost().message.bodyText);
+    // The host keeps the body; a large one is not copied to be handed out.
+    return simHost().message.bodyText.c_str();
 }
 
 int BKA_CALL BKA_GetSpecifiedHeader(const char* name, char* buffer, int size) {

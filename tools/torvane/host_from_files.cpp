@@ -76,15 +76,21 @@ std::string examplesFolder() {
     return asFolder(TORVANE_EXAMPLES_DIR);
 }
 
-HostWindow playHost(const HostFiles& files) {
+void startHost(const HostFiles& files) {
     hostsim::SimHost& host = hostsim::simHost();
     host.reset();
     hostsim::installSimulatedHost();
     host.localCodePage = kLocalCodePage;
-    host.message = hostsim::loadMessage(files.rawMessage, kLocalCodePage);
     host.dataFolder.clear();
     host.currentMailBox = files.mailboxFolder;
     host.tempFolder = files.tempFolder;
+}
+
+HostWindow playHost(HostFiles& files) {
+    startHost(files);
+    hostsim::SimHost& host = hostsim::simHost();
+    host.message = hostsim::loadMessage(std::move(files.rawMessage), kLocalCodePage);
+    files.rawMessage.clear();
     // Any value identifies the one compose window; it is never dereferenced.
     HostWindow window = reinterpret_cast<HostWindow>(static_cast<std::uintptr_t>(0x7e57));
     host.compositions[window].subject = hostsim::composeSubject(headerOf(host.message, "Subject"), files.forward);

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "tools/torvane/cli_errors.h"
 
@@ -19,12 +18,18 @@ std::string readInputFile(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) throw fail(std::strerror(errno));
     if (S_ISDIR(info.st_mode)) throw fail(std::strerror(EISDIR));
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw fail(std::strerror(errno ? errno : EACCES));
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) throw fail("read error");
-    return content.str();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) throw fail(std::strerror(errno ? errno : EACCES));
+    // Read straight into the text that is kept (the host's copy of a message):
+    // a large message is not copied on the way.
+    std::string content(static_cast<std::size_t>(info.st_size), '\0');
+    content.resize(std::fread(content.data(), 1, content.size(), file));
+    char more[4096];
+    for (std::size_t got; (got = std::fread(more, 1, sizeof more, file)) > 0;) content.append(more, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) throw fail("read error");
+    return content;
 }
 
 void requireMessage(const std::string& path, const std::string& content) {
