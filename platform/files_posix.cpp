@@ -1,10 +1,12 @@
 #include "platform/files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 
 namespace platform {
@@ -19,31 +21,51 @@ bool pathExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0;
 }
 
+// Whole files through plain system calls: a compose flow reads and writes
+// two files per inline picture, and stdio would add a status call to each.
 std::optional<std::string> readFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return std::nullopt;
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) return std::nullopt;
     struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
-        std::fclose(file);
+    if (fstat(file, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(file);
         return std::nullopt;
     }
-    // Read straight into the result, sized once: decoded attachments can be large.
-    std::string content(static_cast<std::size_t>(info.st_size), '\0');
-    content.resize(std::fread(content.data(), 1, content.size(), file));
-    char more[4096];
-    for (std::size_t got; (got = std::fread(more, 1, sizeof more, file)) > 0;) content.append(more, got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
+    // One byte more than the file holds: a short read of a regular file is
+    // its end, so a whole file takes one read.
+    std::string content(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t got = 0;
+    bool failed = false;
+    for (;;) {
+        if (got == content.size()) content.resize(content.size() * 2);
+        const ssize_t n = ::read(file, &content[got], content.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            failed = n < 0;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+        if (got < content.size() && S_ISREG(info.st_mode)) break;
+    }
+    ::close(file);
     if (failed) return std::string();
+    content.resize(got);
     return content;
 }
 
 bool writeFile(const std::string& text, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const std::size_t length = std::strlen(text.c_str());
-    const bool written = std::fwrite(text.data(), 1, length, file) == length;
-    return std::fclose(file) == 0 && written;
+    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (file < 0) return false;
+    const char* next = text.data();
+    std::size_t left = std::strlen(text.c_str());
+    while (left > 0) {
+        const ssize_t n = ::write(file, next, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        next += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return ::close(file) == 0 && left == 0;
 }
 
 bool createDirectory(const std::string& path) {

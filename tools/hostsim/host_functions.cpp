@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/files.h"
@@ -42,9 +43,10 @@ int convertFile(const char* outputPath, const char* inputPath, std::string (*dec
     const auto input = platform::readFile(inputPath);
     if (!input) return 0;
     std::string decoded = decode(*input);
-    // The host writes binary output whole, NULs included.
+    // The host writes binary output whole, NULs included, in one write.
     std::FILE* file = std::fopen(outputPath, "wb");
     if (!file) return 0;
+    std::setvbuf(file, nullptr, _IONBF, 0);
     const bool ok = std::fwrite(decoded.data(), 1, decoded.size(), file) == decoded.size();
     return std::fclose(file) == 0 && ok ? 1 : 0;
 }

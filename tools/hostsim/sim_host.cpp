@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/host_api.h"
+#include "platform/large_blocks.h"
 #include "tools/hostsim/host_functions.h"
 
 namespace hostsim {
@@ -15,6 +16,7 @@ SimHost& simHost() {
 
 void* SimHost::allocate(std::size_t size) {
     void* block = std::calloc(size == 0 ? 1 : size, 1);
+    if (block) platform::adviseLargeBlock(block, size);
     if (block) blocks_[block] = size;
     return block;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/large_blocks.h"
 #include "tools/torvane/cli_errors.h"
 
 namespace torvane {
@@ -22,10 +23,11 @@ std::string readInputFile(const std::string& path) {
     if (!file) throw fail(std::strerror(errno ? errno : EACCES));
     // Read straight into the text that is kept (the host's copy of a message):
     // a large message is not copied on the way.
-    std::string content(static_cast<std::size_t>(info.st_size), '\0');
-    content.resize(std::fread(content.data(), 1, content.size(), file));
-    char more[4096];
-    for (std::size_t got; (got = std::fread(more, 1, sizeof more, file)) > 0;) content.append(more, got);
+    std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
+    platform::adviseLargeBlock(content.data(), content.capacity());
+    char chunk[1 << 16];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) content.append(chunk, got);
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) throw fail("read error");
