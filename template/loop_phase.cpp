@@ -107,15 +107,21 @@ void runLoopPhase(std::string& text, const boost::regex& pattern, int braceGroup
     HandledRanges handled;
     PhaseText phase(text);
     std::size_t searchFrom = 0;
+    // Every occurrence ends in "}": the search stops at the last one. Past
+    // it, each "%" of an unclosed placeholder (a name such as "%h{x.pdf"
+    // listed a thousand times) would otherwise be tried against the whole
+    // rest of the text.
+    std::size_t searchEnd = phase.source().rfind('}') + 1;
     try {
         for (;;) {
             enterRenderStage(stage);
             const std::string& source = phase.source();
             boost::smatch occurrence;
             const auto flags = searchFrom > phase.start() ? boost::match_prev_avail : boost::match_default;
-            if (!boost::regex_search(source.cbegin() + static_cast<std::ptrdiff_t>(searchFrom), source.cend(),
-                                     occurrence, pattern, flags,
-                                     source.cbegin() + static_cast<std::ptrdiff_t>(phase.start()))) {
+            if (searchFrom >= searchEnd ||
+                !boost::regex_search(source.cbegin() + static_cast<std::ptrdiff_t>(searchFrom),
+                                     source.cbegin() + static_cast<std::ptrdiff_t>(searchEnd), occurrence, pattern,
+                                     flags, source.cbegin() + static_cast<std::ptrdiff_t>(phase.start()))) {
                 break;
             }
             const auto begin = static_cast<std::size_t>(occurrence[0].first - source.cbegin());
@@ -148,6 +154,7 @@ void runLoopPhase(std::string& text, const boost::regex& pattern, int braceGroup
                 const std::size_t restart = afterBraces(done, position, braceGroups);
                 phase.rewindTo(restart);
                 searchFrom = restart;
+                searchEnd = phase.source().rfind('}') + 1;
             }
         }
     } catch (...) {

@@ -22,8 +22,9 @@ using OccurrenceReplacer = std::function<std::optional<std::string>(const boost:
 // forever. Calls enterRenderStage(stage) before every search.
 //
 // Requires: `pattern` is a placeholder pattern ("%" not after "%", a name,
-// then `braceGroups` groups "{...}" whose text holds no "}"); it looks back
-// no further than the one character before an occurrence. The phase then
+// then `braceGroups` groups "{...}" whose text holds no "}", so that every
+// occurrence ends in "}"); it looks back no further than the one character
+// before an occurrence. The phase then
 // costs time in proportion to the text and what it inserts, not to their
 // product: a search can begin again before the last replacement only where
 // that replacement could complete an occurrence, and it begins there, with
