@@ -147,9 +147,7 @@ const char* BKA_CALL BKA_GetText(char* mimeType, int size) {
 
 int BKA_CALL BKA_GetSpecifiedHeader(const char* name, char* buffer, int size) {
     record("BKA_GetSpecifiedHeader");
-    for (const auto& header : simHost().message.headers) {
-        if (sameNameNoCase(header.first, name)) return copyToBuffer(header.second, buffer, size);
-    }
+    if (const std::string* value = simHost().messageHeader(name)) return copyToBuffer(*value, buffer, size);
     // An absent header leaves the buffer as it was, as a real host may.
     return 0;
 }
