@@ -93,7 +93,11 @@ def main():
     parser.add_argument("--temp-root", default="/dev/shm" if os.path.isdir("/dev/shm") else tempfile.gettempdir(),
                         help="where render's folders go (default: /dev/shm, so that the disk is not measured)")
     parser.add_argument("--no-build", action="store_true", help="use the tool as built")
+    parser.add_argument("--torvane", help="time this torvane executable instead (say, an earlier build)")
     options = parser.parse_args()
+    global TORVANE
+    if options.torvane:
+        TORVANE = os.path.abspath(options.torvane)
 
     if not os.path.exists(TIME):
         subprocess.run(["apt-get", "install", "-y", "-q", "time"], check=True, stdout=subprocess.DEVNULL)

@@ -6,11 +6,23 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 namespace platform {
 
-// Advice only: the block works the same whether it is taken or not. Only
-// the whole 2 MB stretches inside the block are affected.
+struct LargeBlockRelease {
+    void operator()(char* block) const;
+};
+using LargeBlock = std::unique_ptr<char, LargeBlockRelease>;
+
+// `bytes` of uninitialised memory, never empty; throws std::bad_alloc. On
+// Linux a block of 2 MB or more starts on a huge-page boundary and is
+// advised as below.
+LargeBlock allocateLargeBlock(std::size_t bytes);
+
+// For a block allocated elsewhere. Advice only: the block works the same
+// whether it is taken or not. Only the whole 2 MB stretches inside the
+// block are affected.
 void adviseLargeBlock(void* block, std::size_t bytes);
 
 }  // namespace platform
