@@ -78,9 +78,10 @@ public:
     int countCalls(const std::string& name) const;
 
     // The value of the message's first header named `name` (any case), or
-    // null. Looked up in an index once indexMessageHeaders() has run for the
-    // headers as they are (a message with many headers and a template with
-    // many %h would otherwise cost their product); else one by one.
+    // null. Looked up in an index once indexMessageHeaders() has run for
+    // headers that stay as they are, as the tool's do (a message with many
+    // headers and a template with many %h would otherwise cost their
+    // product); else one by one.
     const std::string* messageHeader(const char* name) const;
     void indexMessageHeaders();
     void reset();  // back to a freshly started host; outstanding blocks are freed
