@@ -34,8 +34,24 @@ public:
     }
 
 private:
-    int lineOf(std::size_t position) const {
-        return 1 + static_cast<int>(std::count(html_.begin(), html_.begin() + static_cast<std::ptrdiff_t>(position), '\n'));
+    // The text is examined from front to back, so lines are counted once
+    // and each "}" is looked for once: a template of many placeholders, or
+    // of many unclosed ones, costs no scan of the rest of it for each.
+    int lineOf(std::size_t position) {
+        if (position < countedTo_) {
+            countedTo_ = 0;
+            lines_ = 1;
+        }
+        lines_ += static_cast<int>(std::count(html_.begin() + static_cast<std::ptrdiff_t>(countedTo_),
+                                              html_.begin() + static_cast<std::ptrdiff_t>(position), '\n'));
+        countedTo_ = position;
+        return lines_;
+    }
+
+    std::size_t closingBraceFrom(std::size_t from) {
+        if (from < closeFrom_ || (close_ != std::string::npos && close_ < from)) close_ = html_.find('}', from);
+        closeFrom_ = from;
+        return close_;
     }
 
     void warn(std::size_t at, std::size_t length, const std::string& note) {
@@ -52,13 +68,12 @@ private:
 
     // The end of `pairs` brace arguments starting at `at`, or npos when the
     // braces are not all there. `complete` counts the pairs that closed.
-    std::size_t braceArguments(std::size_t at, int pairs, int& complete) const {
+    std::size_t braceArguments(std::size_t at, int pairs, int& complete) {
         complete = 0;
         for (int i = 0; i < pairs; ++i) {
             if (at >= html_.size() || html_[at] != '{') return std::string::npos;
-            const std::size_t close = html_.find('}', at + 1);
-            const std::size_t reopen = html_.find('{', at + 1);
-            if (close == std::string::npos || (reopen != std::string::npos && reopen < close)) {
+            const std::size_t close = closingBraceFrom(at + 1);
+            if (close == std::string::npos || std::memchr(html_.data() + at + 1, '{', close - at - 1)) {
                 return std::string::npos;
             }
             ++complete;
@@ -84,7 +99,7 @@ private:
             }
             const bool opened = argumentsAt < html_.size() && html_[argumentsAt] == '{';
             if (form.braces == 2 && complete == 1) {
-                warn(at, std::min<std::size_t>(html_.size(), html_.find('}', argumentsAt) + 1) - at,
+                warn(at, std::min<std::size_t>(html_.size(), closingBraceFrom(argumentsAt) + 1) - at,
                      "%CETXT takes two pairs of braces; with one it stays as written");
                 return argumentsAt;
             }
@@ -142,6 +157,10 @@ private:
 
     const std::string& html_;
     TemplateCheck check_;
+    std::size_t countedTo_ = 0;
+    int lines_ = 1;
+    std::size_t close_ = std::string::npos;
+    std::size_t closeFrom_ = std::string::npos;
 };
 
 }  // namespace
