@@ -1,6 +1,6 @@
-// A compose window as the host makes it: a top-level window that gets its
-// HTML editor only when it is sent the host's compose command 0x8047. The
-// editor is then a grandchild (a pane, and in it the "Internet
+// A compose window as the host makes it: a top-level window, shown, that
+// gets its HTML editor only when it is sent the host's compose command
+// 0x8047. The editor is then a grandchild (a pane, and in it the "Internet
 // Explorer_Server" window); what kind of editor is set per window.
 #pragma once
 
@@ -50,10 +50,15 @@ public:
     // The single-threaded editor (Answering, Silent), after the command.
     const EditorWindow* editor() const { return editor_.get(); }
 
-    // As the browser does when the window closes: it lets go of the sinks
-    // still connected to its document (before the plug-in that made them
-    // is unloaded), then the editor window goes.
+    // The editor window goes, and the editor lets go of its document; sinks
+    // still connected stay with the document for as long as it lives.
     void closeEditor();
+
+    // Another subclasser (an input method, another plug-in) on top of the
+    // editor's procedure as it is now; taken off by removeForeignSubclass.
+    void addForeignSubclass();
+    void removeForeignSubclass();
+    ForeignSubclass* foreignSubclass() const { return foreign_.get(); }
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,6 +70,7 @@ private:
     std::unique_ptr<PlainWindow> pane_;
     std::unique_ptr<EditorWindow> editor_;
     std::unique_ptr<HungEditorWindow> hungEditor_;
+    std::unique_ptr<ForeignSubclass> foreign_;
     Microsoft::WRL::ComPtr<TestDocument> document_;
 };
 
