@@ -92,7 +92,9 @@ void HostComposeWindow::onEditorCommand() {
     pane_ = std::make_unique<PlainWindow>(window_);
     switch (editorKind_) {
         case EditorKind::Answering:
+        case EditorKind::NeverReady:
             document_ = TestDocument::create();
+            document_->reportsReadyState = editorKind_ == EditorKind::Answering;
             editor_ = std::make_unique<EditorWindow>(pane_->handle(), document_->unknown());
             break;
         case EditorKind::Silent:

@@ -18,7 +18,8 @@
 namespace wintest {
 
 enum class EditorKind {
-    Answering,  // hands out a fresh TestDocument on "WM_HTML_GETOBJECT"
+    Answering,   // hands out a fresh TestDocument on "WM_HTML_GETOBJECT"
+    NeverReady,  // the same, but the document never reports a ready-state change
     Silent,     // answers "WM_HTML_GETOBJECT" with 0: no document to be had
     Hung,       // owned by a thread that handles no messages
     None,       // the command puts no editor into the window
@@ -45,9 +46,9 @@ public:
 
     // Null before the command and for EditorKind::None.
     HWND editorHandle() const;
-    // The editor's document (EditorKind::Answering, after the command).
+    // The editor's document (Answering, NeverReady), after the command.
     TestDocument* document() const { return document_.Get(); }
-    // The single-threaded editor (Answering, Silent), after the command.
+    // The single-threaded editor (Answering, NeverReady, Silent), after the command.
     const EditorWindow* editor() const { return editor_.get(); }
 
     // The editor window goes, and the editor lets go of its document; sinks

@@ -187,6 +187,25 @@ TEST_F(PopupLifecycle, WithoutThePluginsMenuTheEditorKeepsItsOwn) {
     EXPECT_EQ(passedOn.contextMenus(), 1);
 }
 
+// Each load connects a sink; a document that never reports being ready
+// would keep every one of them connected, itself alive through them, and
+// call them after the plug-in is gone.
+TEST_F(PopupLifecycle, ASinkWaitingForAReadyStateChangeGoesWithTheNextLoadAndWithExit) {
+    HWND reply = openCompose(5, EditorKind::NeverReady);
+    runPendingMessages();
+    const Microsoft::WRL::ComPtr<TestDocument> document = &documentOf(reply);
+    ASSERT_EQ(document->connectedSinks(), 1u);
+    driver->choose(Refresh);
+    rightClick(reply);
+    EXPECT_EQ(count(document->calls, "Load"), 2);
+    EXPECT_EQ(document->connectedSinks(), 1u);
+
+    driver.reset();
+    exitPlugin();
+    EXPECT_EQ(document->connectedSinks(), 0u);
+    EXPECT_EQ(document->references(), 2u);  // the editor's and this test's
+}
+
 // The refresh's signature file cannot be read: its box is up while the
 // refresh still runs, and the user closes the reply meanwhile.
 TEST_F(PopupLifecycle, AReplyClosedWhileItsRefreshShowsABoxOutlivesItUntilTheRefreshEnds) {
