@@ -36,29 +36,37 @@ protected:
 };
 
 // A document whose release runs the message loop (as one in another
-// apartment does) while the host closes both replies: exit must have taken
-// every session out of reach, and each editor out of the plug-in's hands,
-// before any document is let go.
+// apartment does) while the host closes both replies. Exit must have taken
+// the editor out of the plug-in's hands before it lets the document go, and
+// every session out of reach before it destroys the first: a session found
+// and destroyed from inside another's tear-down corrupts the registry.
 TEST_F(PluginExit, RepliesClosedWhileExitReleasesTheirDocumentsFindNoSession) {
     const std::vector<HWND> replies = {openReply(), openReply()};
     runPendingMessages();
     std::vector<ComPtr<TestDocument>> documents;
-    std::vector<std::string> stillSubclassed;
-    for (HWND reply : replies) {
-        documents.push_back(&documentOf(reply));
-        const HWND editor = editorOf(reply);
+    for (HWND reply : replies) documents.push_back(&documentOf(reply));
+    const auto referencesOfOthers = [&documents](std::size_t self) {
+        ULONG references = 0;
+        for (std::size_t i = 0; i < documents.size(); ++i) references += i == self ? 0 : documents[i]->references();
+        return references;
+    };
+    std::vector<std::string> faults;
+    for (std::size_t i = 0; i < replies.size(); ++i) {
+        const HWND editor = editorOf(replies[i]);
         const std::string property = procedurePropertyName(editor);
-        documents.back()->whileReleased = [editor, property, &stillSubclassed] {
-            if (IsWindow(editor) && GetPropA(editor, property.c_str())) stillSubclassed.push_back(property);
+        documents[i]->whileReleased = [=, &faults] {
+            if (IsWindow(editor) && GetPropA(editor, property.c_str())) faults.push_back("released while subclassed");
+            const ULONG others = referencesOfOthers(i);
             runPendingMessages();
+            if (referencesOfOthers(i) != others) faults.push_back("another session went inside this one's tear-down");
         };
-        PostMessageA(reply, WM_CLOSE, 0, 0);
+        PostMessageA(replies[i], WM_CLOSE, 0, 0);
     }
 
     exitPlugin();
 
     for (const auto& document : documents) document->whileReleased = nullptr;
-    EXPECT_TRUE(stillSubclassed.empty());
+    EXPECT_EQ(faults, std::vector<std::string>());
     for (std::size_t i = 0; i < replies.size(); ++i) {
         EXPECT_FALSE(IsWindow(replies[i])) << i;
         EXPECT_EQ(documents[i]->references(), 2u) << i;  // the host's editor's and this test's
