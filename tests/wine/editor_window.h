@@ -52,8 +52,8 @@ struct ReceivedMessage {
 std::size_t systemRepaints(const std::vector<ReceivedMessage>& paints);
 
 // The editor: a Unicode window, as the browser's is, that answers
-// "WM_HTML_GETOBJECT" with LresultFromObject for its document
-// (IHTMLDocument2), or with 0 when it has none, and records the paint
+// "WM_HTML_GETOBJECT" with LresultFromObject for its document, or with 0
+// when it has none, and records the paint
 // messages and the characters (WM_CHAR, WM_IME_CHAR) it receives.
 class EditorWindow {
 public:

@@ -105,7 +105,9 @@ private:
     PluginCallbacks callbacks_;
     std::unique_ptr<ProfileReadSpy> settingsSpy_;
     bool started_ = false;
+    // Earlier tests' deliberate leaks.
     std::size_t documentsAtStart_ = 0;
+    std::size_t sinksAtStart_ = 0;
     std::size_t leakedDocuments_ = 0;
 };
 
