@@ -158,10 +158,6 @@ HRESULT CWinSink::disconnectSink() {
     return S_OK;
 }
 
-void CWinSink::focusTextElement() {
-    if (ComPtr<IHTMLElement> element = findTextElement()) selectText(element.Get());
-}
-
 ComPtr<IHTMLElement> CWinSink::findTextElement() const {
     if (!document_) return nullptr;
     ComPtr<IHTMLElementCollection> all;

@@ -37,8 +37,6 @@ public:
     // Unadvises, lets go of the connection point and forgets the document;
     // safe when not connected.
     HRESULT disconnectSink();
-    // Selects the text of the element "torvane_text_id" and scrolls it into view.
-    void focusTextElement();
 
     // Sinks alive in this process; lets tests prove that none is leaked.
     static LONG liveInstances();
@@ -49,7 +47,9 @@ protected:
 private:
     enum class ReadyState { NotYet, Interactive, Complete };
     ReadyState readyState() const;
+    // The element "torvane_text_id", or null.
     Microsoft::WRL::ComPtr<IHTMLElement> findTextElement() const;
+    // Selects the element's text and scrolls it into view.
     void selectText(IHTMLElement* element) const;
     void repaintEditor() const;
 
