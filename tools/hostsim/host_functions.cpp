@@ -178,6 +178,8 @@ void BKA_CALL BKA_CompSetText(HostWindow window, int /*flags*/, const char* text
 void* BKA_CALL BKA_Alloc(int size) {
     record("BKA_Alloc");
     if (simHost().allocationsFail) return nullptr;
+    if (simHost().refusedAllocationSize != 0 && static_cast<std::size_t>(size) == simHost().refusedAllocationSize)
+        return nullptr;
     return simHost().allocate(size < 0 ? 0 : static_cast<std::size_t>(size));
 }
 

@@ -100,6 +100,7 @@ void SimHost::reset() {
     composeMailHandler = nullptr;
     std::fill(std::begin(windowHandles), std::end(windowHandles), nullptr);
     allocationsFail = false;
+    refusedAllocationSize = 0;
     calls.clear();
     commands.clear();
     nextCommandId = 40001;

@@ -57,6 +57,8 @@ public:
     HostWindow windowHandles[4] = {nullptr, nullptr, nullptr, nullptr};
     // A host out of memory: BKA_Alloc and BKA_ReAlloc hand out no block.
     bool allocationsFail = false;
+    // Not 0: only blocks of exactly this size are refused.
+    std::size_t refusedAllocationSize = 0;
 
     // What the plug-in did.
     std::vector<std::string> calls;  // "BKA_Name" of every call, in order
