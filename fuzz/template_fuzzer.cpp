@@ -5,8 +5,9 @@
 // body, From, To, Date, Message-Id, Subject, Cc, YourName, MailAddress,
 // default signature, HTML signature, plain signature, attachment names
 // (separated by 0x1F), message charset, re-rendering charset. A missing field
-// is an absent header or file. Sizes are bounded: the loop phases restart
-// their search after every replacement, which is quadratic by design.
+// is an absent header or file. Sizes are bounded: a name or header value
+// may hold placeholders that each expand to the whole list or body, so the
+// output can grow as their product.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

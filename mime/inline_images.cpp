@@ -1,10 +1,5 @@
 #include "mime/inline_images.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstring>
-#include <strings.h>
-
 #include "mime/extended_parameter.h"
 #include "mime/safe_file_name.h"
 #include "mime/trim_content_id.h"
@@ -85,30 +80,4 @@ void saveInlineImage(MimePart& part, ContentIdList& list) {
         platform::writeFile(stored, imagePath);
     }
     list.emplace_back(trimContentId(contentId), imagePath);
-}
-
-void rewriteContentIds(std::string& html, const ContentIdList& list) {
-    const auto sameLetter = [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    };
-    for (const auto& entry : list) {
-        // An empty id would turn every reference into this one picture.
-        if (entry.first.empty()) continue;
-        const std::string reference = "cid:" + entry.first;
-        std::string rewritten;
-        auto from = html.cbegin();
-        bool changed = false;
-        for (;;) {
-            const auto found = std::search(from, html.cend(), reference.begin(), reference.end(), sameLetter);
-            if (found == html.cend()) break;
-            if (!changed) rewritten.reserve(html.size());
-            changed = true;
-            rewritten.append(from, found);
-            rewritten += entry.second;
-            from = found + static_cast<std::ptrdiff_t>(reference.size());
-        }
-        if (!changed) continue;
-        rewritten.append(from, html.cend());
-        html = std::move(rewritten);
-    }
 }

@@ -5,8 +5,9 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <vector>
+
+#include "platform/large_blocks.h"
 
 class LineArena {
 public:
@@ -35,7 +36,7 @@ private:
 
     void newBlock(std::size_t atLeast);
 
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<platform::LargeBlock> blocks_;
     char* next_ = nullptr;
     std::size_t left_ = 0;
     std::size_t nextBlockSize_ = kFirstBlock;

@@ -45,10 +45,6 @@ std::string decodeThroughFiles(const std::string& encoded, const char* codePath,
     return decoded ? untilNul(std::move(*decoded)) : std::string();
 }
 
-bool somethingAt(const std::string& path) {
-    return platform::fileExists(path) || !platform::listDirectory(path, "").empty();
-}
-
 std::string hostText(const char* text) { return text ? text : ""; }
 
 }  // namespace
@@ -102,7 +98,7 @@ void saveAttachment(MimePart& part, AttachmentList& list, bool save) {
     std::string folder = hostText(hostApi().BKA_GetTempFolder());
     if (save) {
         std::string path = folder + fileName;
-        for (int attempts = 0; somethingAt(path); ++attempts) {
+        for (int attempts = 0; platform::pathExists(path); ++attempts) {
             // Every fresh folder that could not be made is given up; after a
             // few the attachment is neither saved nor listed.
             if (attempts == kCollisionFolderAttempts) return;

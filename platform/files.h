@@ -18,6 +18,10 @@ constexpr char kPathSeparator = '/';
 // True when a file (not a directory) exists at the path.
 bool fileExists(const std::string& path);
 
+// True when a file or a directory exists at the path (a directory is not
+// listed to find out).
+bool pathExists(const std::string& path);
+
 // The whole content; an empty text when the read failed; none when the file
 // cannot be opened.
 std::optional<std::string> readFile(const std::string& path);

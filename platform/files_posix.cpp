@@ -1,13 +1,13 @@
 #include "platform/files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace platform {
 
@@ -16,23 +16,56 @@ bool fileExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-std::optional<std::string> readFile(const std::string& path) {
+bool pathExists(const std::string& path) {
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) return std::string();
-    return content.str();
+    return stat(path.c_str(), &info) == 0;
+}
+
+// Whole files through plain system calls: a compose flow reads and writes
+// two files per inline picture, and stdio would add a status call to each.
+std::optional<std::string> readFile(const std::string& path) {
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) return std::nullopt;
+    struct stat info {};
+    if (fstat(file, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(file);
+        return std::nullopt;
+    }
+    // One byte more than the file holds: a short read of a regular file is
+    // its end, so a whole file takes one read.
+    std::string content(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t got = 0;
+    bool failed = false;
+    for (;;) {
+        if (got == content.size()) content.resize(content.size() * 2);
+        const ssize_t n = ::read(file, &content[got], content.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            failed = n < 0;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+        if (got < content.size() && S_ISREG(info.st_mode)) break;
+    }
+    ::close(file);
+    if (failed) return std::string();
+    content.resize(got);
+    return content;
 }
 
 bool writeFile(const std::string& text, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const std::size_t length = std::strlen(text.c_str());
-    const bool written = std::fwrite(text.data(), 1, length, file) == length;
-    return std::fclose(file) == 0 && written;
+    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (file < 0) return false;
+    const char* next = text.data();
+    std::size_t left = std::strlen(text.c_str());
+    while (left > 0) {
+        const ssize_t n = ::write(file, next, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        next += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return ::close(file) == 0 && left == 0;
 }
 
 bool createDirectory(const std::string& path) {

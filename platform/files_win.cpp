@@ -14,6 +14,10 @@ bool fileExists(const std::string& path) {
     return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool pathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 namespace {
 
 // OpenFile takes paths shorter than OFS_MAXPATHNAME only; a longer one (a

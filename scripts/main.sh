@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the shipping plug-in (i686) into
-# dist/testtorvane.dll and the torvane tool, then renders the reply to the
-# sample message with the bundled reply template and prints where it is.
+# dist/testtorvane.dll and the optimised torvane tool, then renders the reply
+# to the sample message with the bundled reply template and prints where it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,11 +14,12 @@ cp build/win32/bin/testtorvane.dll dist/testtorvane.dll
 echo "dist/testtorvane.dll:"
 python3 tests/check_exports.py i686-w64-mingw32-objdump dist/testtorvane.dll
 
-cmake --preset native >/dev/null
-cmake --build --preset native --target torvane
+# The tool as users run it: optimised, assertions off.
+cmake --preset native-release >/dev/null
+cmake --build --preset native-release --target torvane
 rm -rf dist/sample-reply-files
 mkdir -p dist/sample-reply-files
-build/native/tools/torvane/torvane render examples/messages/html-with-image.eml \
+build/native-release/tools/torvane/torvane render examples/messages/html-with-image.eml \
     --temp "$PWD/dist/sample-reply-files" -o dist/sample-reply.html
 echo
 echo "rendered the reply to examples/messages/html-with-image.eml:"

@@ -13,7 +13,7 @@ void runAttachmentListPhase(std::string& text, const ComposeSession& session, Ch
     static const boost::regex horizontalPattern(placeholderPattern("LH[{]([^}]*)[}]"));
     static const boost::regex verticalPattern(placeholderPattern("LV[{]([^}]*)[}]"));
     std::string label = " ";
-    runLoopPhase(text, vertical ? verticalPattern : horizontalPattern,
+    runLoopPhase(text, vertical ? verticalPattern : horizontalPattern, 1,
                  vertical ? RenderStage::AttachmentListV : RenderStage::AttachmentListH,
                  [&](const boost::smatch& occurrence) -> std::optional<std::string> {
                      if (occurrence[1].length() > 0) {

@@ -8,7 +8,7 @@ void runCharsetTextPhase(std::string& text, CharsetCode code) {
     const bool chinese = isChineseCharset(code);
     std::string chineseText;
     std::string otherText;
-    runLoopPhase(text, pattern, RenderStage::CharsetText, [&](const boost::smatch& occurrence) {
+    runLoopPhase(text, pattern, 2, RenderStage::CharsetText, [&](const boost::smatch& occurrence) {
         if (occurrence[1].length() > 0) chineseText = occurrence[1].str();
         if (occurrence[2].length() > 0) otherText = occurrence[2].str();
         return std::optional<std::string>(chinese ? chineseText : otherText);

@@ -9,17 +9,25 @@
 #include "template/placeholder_pattern.h"
 #include "template/single_pass.h"
 
+// What the patterns "[^<]*<(.*)>[^>]*" and "([^>]*)<" find, in one pass
+// each: a regex search tries every "<" and scans to the end from each, so a
+// From header of many "<" and no ">" exceeded the matcher's limits.
 SplitAddress splitAddress(const std::string& text) {
-    static const boost::regex bracketed("[^<]*<(.*)>[^>]*");
-    static const boost::regex beforeBracket("([^>]*)<");
     SplitAddress result;
-    boost::smatch match;
-    if (!boost::regex_search(text, match, bracketed)) {
+    // The address runs from the first "<" to the last ">" after it.
+    const std::size_t opening = text.find('<');
+    const std::size_t closing = text.rfind('>');
+    if (opening == std::string::npos || closing == std::string::npos || closing < opening) {
         result.address = text;
         return result;
     }
-    result.address = htmlEscapeAngles(match[1].str());
-    if (boost::regex_search(text, match, beforeBracket)) result.displayName = htmlEscapeAngles(match[1].str());
+    result.address = htmlEscapeAngles(text.substr(opening + 1, closing - opening - 1));
+    // The name runs from the ">" before the first "<" (or the start) to the
+    // last "<" before the first ">" after it.
+    const std::size_t before = opening == 0 ? std::string::npos : text.rfind('>', opening - 1);
+    const std::size_t nameStart = before == std::string::npos ? 0 : before + 1;
+    const std::size_t nameEnd = text.rfind('<', text.find('>', opening));
+    result.displayName = htmlEscapeAngles(text.substr(nameStart, nameEnd - nameStart));
     return result;
 }
 

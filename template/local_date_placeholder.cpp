@@ -37,7 +37,7 @@ void runLocalDatePhase(std::string& text, HostBuffer& buffer, const ComposeSessi
     static const boost::regex pattern(placeholderPattern("D[{]([^}]*)[}]"));
     const DateNames& names = dateNamesFor(session.language, session.localCodePage);
     std::optional<MessageDate> date;
-    runLoopPhase(text, pattern, RenderStage::LocalDate,
+    runLoopPhase(text, pattern, 1, RenderStage::LocalDate,
                  [&](const boost::smatch& occurrence) -> std::optional<std::string> {
                      if (!date) date = fetchMessageDate(buffer);
                      if (date->text.empty()) return std::string(" ");

@@ -20,5 +20,14 @@ using OccurrenceReplacer = std::function<std::optional<std::string>(const boost:
 // alone: a value that contains its own placeholder (a header value holding
 // "%h{...}", an attachment named "%LH{}.txt") would otherwise be expanded
 // forever. Calls enterRenderStage(stage) before every search.
-void runLoopPhase(std::string& text, const boost::regex& pattern, RenderStage stage,
+//
+// Requires: `pattern` is a placeholder pattern ("%" not after "%", a name,
+// then `braceGroups` groups "{...}" whose text holds no "}", so that every
+// occurrence ends in "}"); it looks back no further than the one character
+// before an occurrence. The phase then
+// costs time in proportion to the text and what it inserts, not to their
+// product: a search can begin again before the last replacement only where
+// that replacement could complete an occurrence, and it begins there, with
+// the same results as a search from the start.
+void runLoopPhase(std::string& text, const boost::regex& pattern, int braceGroups, RenderStage stage,
                   const OccurrenceReplacer& replacementFor);

@@ -26,7 +26,7 @@ std::string wantedSignatureName(const std::string& written) {
 void runNamedSignaturePhase(std::string& text, ComposeSession& session, CharsetCode code) {
     static const boost::regex pattern(placeholderPattern("G[{]([^}]*)[}]"));
     const std::string folder = signatureFolder();
-    runLoopPhase(text, pattern, RenderStage::NamedSignature,
+    runLoopPhase(text, pattern, 1, RenderStage::NamedSignature,
                  [&](const boost::smatch& occurrence) -> std::optional<std::string> {
                      std::string fileName;
                      const bool found =

@@ -7,8 +7,12 @@
 namespace {
 
 // Every rendering registers the same few patterns: compile each once.
+// Renderings run on one thread (the host's user-interface thread, or the
+// tool's). Not thread_local: the C runtime keeps a module that has a
+// thread_local with a destructor loaded for as long as the thread lives,
+// so the host's FreeLibrary would never unload the plug-in.
 const boost::regex& compiled(const std::string& pattern) {
-    thread_local std::unordered_map<std::string, boost::regex> cache;
+    static std::unordered_map<std::string, boost::regex> cache;
     auto found = cache.find(pattern);
     if (found == cache.end()) found = cache.emplace(pattern, boost::regex(pattern)).first;
     return found->second;

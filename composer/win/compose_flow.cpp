@@ -24,7 +24,8 @@ bool ComposeWindowSession::runComposeFlow(bool forward) {
         SendMessageA(composeWindow, WM_COMMAND, kHtmlEditorCommand, 0);
     };
     const ComposeResult result = composeReply(*this, templatePathFor(moduleFolder(), forward), showProgressAndOpenEditor);
-    if (result.outcome != ComposeOutcome::Rendered) return false;
+    // Removed while one of the flow's boxes was up: the window is no longer ours.
+    if (result.outcome != ComposeOutcome::Rendered || detached) return false;
 
     try {
         // Without an editor below the window, the one found before stays.

@@ -14,6 +14,12 @@ constexpr UINT kGetObjectTimeoutMs = 1000;
 
 }  // namespace
 
+void ComposeWindowSession::releaseDocument() {
+    if (sink) sink->disconnectSink();
+    sink.Reset();
+    document.Reset();
+}
+
 BOOL CALLBACK findEditorWindow(HWND window, LPARAM out) {
     char className[100];
     if (GetClassNameA(window, className, sizeof className) == 0) return TRUE;
@@ -25,13 +31,13 @@ BOOL CALLBACK findEditorWindow(HWND window, LPARAM out) {
 void ComposeWindowSession::loadHtml(const std::string& html) {
     // Without ObjectFromLresult nobody could take the editor's answer, and an
     // answer never unmarshaled keeps a reference on the document: don't ask.
-    if (!oleaccModule || !editorWindow || !objectFromLresultFn) return;
+    if (detached || !oleaccModule || !editorWindow || !objectFromLresultFn) return;
 
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(editorWindow, getObjectMessage, 0, 0, SMTO_ABORTIFHUNG, kGetObjectTimeoutMs, &result))
         return;
 
-    document.Reset();
+    releaseDocument();
     // The editor hands out its document as IHTMLDocument; everything later
     // uses IHTMLDocument2, so ask for that interface rather than assume it.
     ComPtr<IHTMLDocument> baseDocument;
@@ -41,14 +47,13 @@ void ComposeWindowSession::loadHtml(const std::string& html) {
         return;
     if (FAILED(baseDocument.As(&document))) return;
 
-    // The creator's reference is given back at once: the connection point
-    // keeps the sink while it is connected, and the sink lets itself go after
-    // the first ready-state change. (MinGW's ComPtr::Attach would add a
-    // reference, so the new one is taken over directly.)
-    ComPtr<CWinSink> sink;
-    *sink.GetAddressOf() = new CWinSink(editorWindow);
+    // The session keeps the creator's reference: a document that never
+    // reports being ready would otherwise hold a sink that nobody can
+    // disconnect, and keep calling it after the plug-in is gone. (MinGW's
+    // ComPtr::Attach would add a reference, so the new one is taken over
+    // directly.)
+    *sink.ReleaseAndGetAddressOf() = new CWinSink(editorWindow);
     sink->connectSink(document.Get());
-    sink.Reset();
 
     ComPtr<IPersistStreamInit> persist;
     if (FAILED(document.As(&persist))) return;

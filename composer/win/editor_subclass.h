@@ -8,10 +8,15 @@
 
 #include "composer/win/subclass_record.h"
 
-// Subclasses the editor once per record.
+// Subclasses the editor once per record, keeping the window Unicode. When
+// the system refuses, the box "Error in IE subclass!" is shown and no
+// property is left on the window.
 void subclassEditor(SubclassRecord& record, HWND editorWindow);
 
-// Gives the editor its own window procedure back.
+// Gives the editor its own window procedure back, when ours is still the
+// current one. When someone subclassed the editor after us, our procedure
+// stays in their chain with its properties, handing everything on, and this
+// module stays loaded for the rest of the process.
 void unsubclassEditor(HWND editorWindow, SubclassRecord& record);
 
 LRESULT CALLBACK editorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -86,14 +86,24 @@ STDMETHODIMP CWinSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
 STDMETHODIMP CWinSink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
     if (!result) return E_POINTER;
     if (dispid == kDispidReadyStateChange) {
+        ComPtr<IHTMLElement> element;
+        switch (readyState()) {
+            case ReadyState::NotYet:
+                return S_OK;
+            case ReadyState::Interactive:
+                element = findTextElement();
+                if (!element) return S_OK;  // "complete" will come
+                break;
+            case ReadyState::Complete:
+                if (editorWindow_) element = findTextElement();
+                break;
+        }
         // Unadvising below drops the connection point's reference, which may
         // be the last one: stay alive until this call has returned.
         ComPtr<CWinSink> keepAlive(this);
         if (editorWindow_) {
-            const WPARAM window = reinterpret_cast<WPARAM>(editorWindow_);
-            SendMessageA(editorWindow_, WM_PAINT, window, 0);
-            SendMessageA(editorWindow_, WM_NCPAINT, window, 0);
-            if (document_) focusTextElement();
+            repaintEditor();
+            if (element) selectText(element.Get());
         }
         disconnectSink();
         return S_OK;
@@ -102,15 +112,32 @@ STDMETHODIMP CWinSink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS*, VA
     return DISP_E_MEMBERNOTFOUND;
 }
 
+CWinSink::ReadyState CWinSink::readyState() const {
+    // A document that cannot tell is taken as loaded: the caret is then at
+    // least tried once.
+    if (!document_) return ReadyState::Complete;
+    BSTR state = nullptr;
+    if (FAILED(document_->get_readyState(&state)) || !state) return ReadyState::Complete;
+    ReadyState ready = ReadyState::NotYet;
+    if (lstrcmpiW(state, L"complete") == 0) ready = ReadyState::Complete;
+    if (lstrcmpiW(state, L"interactive") == 0) ready = ReadyState::Interactive;
+    SysFreeString(state);
+    return ready;
+}
+
+void CWinSink::repaintEditor() const {
+    RedrawWindow(editorWindow_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+}
+
 HRESULT CWinSink::connectSink(IHTMLDocument2* document) {
+    // A sink is connected once; a second connect would leave the first advise
+    // holding this sink for good.
+    disconnectSink();
     document_ = document;
     ComPtr<IConnectionPointContainer> container;
     HRESULT hr = document->QueryInterface(IID_IConnectionPointContainer,
                                           reinterpret_cast<void**>(container.GetAddressOf()));
     if (FAILED(hr)) return hr;
-    // A sink is connected once; a second connect would leave the first advise
-    // holding this sink for good.
-    disconnectSink();
     hr = container->FindConnectionPoint(kDiidHtmlDocumentEvents2, connectionPoint_.ReleaseAndGetAddressOf());
     if (FAILED(hr)) return hr;
     adviseResult_ = connectionPoint_->Advise(static_cast<IDispatch*>(this), &cookie_);
@@ -127,27 +154,32 @@ HRESULT CWinSink::disconnectSink() {
         }
         connectionPoint_.Reset();
     }
+    document_ = nullptr;
     return S_OK;
 }
 
-void CWinSink::focusTextElement() {
-    if (!document_) return;
+ComPtr<IHTMLElement> CWinSink::findTextElement() const {
+    if (!document_) return nullptr;
     ComPtr<IHTMLElementCollection> all;
-    if (FAILED(document_->get_all(all.GetAddressOf())) || !all) return;
+    if (FAILED(document_->get_all(all.GetAddressOf())) || !all) return nullptr;
 
     ScopedVariant name;
     ScopedVariant index;
     name.value.vt = VT_BSTR;
     name.value.bstrVal = SysAllocString(kTextElementId);
-    if (!name.value.bstrVal) return;
+    if (!name.value.bstrVal) return nullptr;
     index.value.vt = VT_I4;
     index.value.lVal = 0;
 
     ComPtr<IDispatch> found;
-    if (FAILED(all->item(name.value, index.value, found.GetAddressOf())) || !found) return;
+    if (FAILED(all->item(name.value, index.value, found.GetAddressOf())) || !found) return nullptr;
     ComPtr<IHTMLElement> element;
-    if (FAILED(found.As(&element))) return;
+    if (FAILED(found.As(&element))) return nullptr;
+    return element;
+}
 
+void CWinSink::selectText(IHTMLElement* element) const {
+    if (!document_) return;
     ComPtr<IHTMLSelectionObject> selection;
     if (FAILED(document_->get_selection(selection.GetAddressOf())) || !selection) return;
     ComPtr<IDispatch> rangeDispatch;
@@ -156,7 +188,7 @@ void CWinSink::focusTextElement() {
     if (FAILED(rangeDispatch.As(&range))) return;
 
     range->collapse(VARIANT_TRUE);
-    if (SUCCEEDED(range->moveToElementText(element.Get()))) {
+    if (SUCCEEDED(range->moveToElementText(element))) {
         range->select();
         range->scrollIntoView(VARIANT_TRUE);
     }

@@ -1,7 +1,11 @@
 // CWinSink: the event sink that one loadHtml attaches to the editor's
-// document. On the document's first ready-state change it repaints the
-// editor, selects the text of the element "torvane_text_id" (where the user
-// starts to write) and detaches itself.
+// document. The editor loads asynchronously: its first ready-state changes
+// may come from the blank document of InitNew or from "loading", before the
+// template's elements exist. So the sink waits for "complete", or for
+// "interactive" once the element "torvane_text_id" (where the user starts to
+// write) can be found; then it repaints the editor, selects that element's
+// text and detaches itself. Its session owns it and disconnects it when the
+// session loads another document or goes.
 #pragma once
 
 #include <windows.h>
@@ -27,12 +31,12 @@ public:
 
     // Advises the document's HTMLDocumentEvents2 connection point; returns
     // the result of finding that point. The sink keeps no reference on the
-    // document: only the document's own events use it.
+    // document: whoever connects it disconnects it before letting the
+    // document go.
     HRESULT connectSink(IHTMLDocument2* document);
-    // Unadvises and lets go of the connection point; safe when not connected.
+    // Unadvises, lets go of the connection point and forgets the document;
+    // safe when not connected.
     HRESULT disconnectSink();
-    // Selects the text of the element "torvane_text_id" and scrolls it into view.
-    void focusTextElement();
 
     // Sinks alive in this process; lets tests prove that none is leaked.
     static LONG liveInstances();
@@ -41,6 +45,14 @@ protected:
     virtual ~CWinSink();
 
 private:
+    enum class ReadyState { NotYet, Interactive, Complete };
+    ReadyState readyState() const;
+    // The element "torvane_text_id", or null.
+    Microsoft::WRL::ComPtr<IHTMLElement> findTextElement() const;
+    // Selects the element's text and scrolls it into view.
+    void selectText(IHTMLElement* element) const;
+    void repaintEditor() const;
+
     IHTMLDocument2* document_ = nullptr;
     LONG referenceCount_ = 1;
     Microsoft::WRL::ComPtr<IConnectionPoint> connectionPoint_;

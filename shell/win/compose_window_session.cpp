@@ -23,11 +23,17 @@ ComposeWindowSession::ComposeWindowSession(HWND composeWindow, SessionKind kind,
 }
 
 ComposeWindowSession::~ComposeWindowSession() {
+    detachFromWindow();
+    releaseDocument();
     quotedBody.clear();
     templateText.clear();
     renderedText.clear();
     signatureText.clear();
     attachments.clear();
-    document.Reset();
+}
+
+void ComposeWindowSession::detachFromWindow() {
     if (editorWindow) unsubclassEditor(editorWindow, subclassRecord);
+    editorWindow = nullptr;
+    detached = true;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "composer/win/subclass_record.h"
+#include "composer/win/win_sink.h"
 #include "shell/compose_session.h"
 
 using ObjectFromLresultFn = HRESULT(WINAPI*)(LRESULT result, REFIID iid, WPARAM wParam, void** object);
@@ -22,8 +23,16 @@ public:
 
     // The reply/forward flow; true when the rendered HTML was handed to loadHtml.
     bool runComposeFlow(bool forward);
-    // Replaces the editor's document by `html` (silent on failure).
+    // Replaces the editor's document by `html` (silent on failure). Does
+    // nothing once the session is detached from its window.
     void loadHtml(const std::string& html);
+    // Disconnects the latest load's sink, then lets go of the document.
+    void releaseDocument();
+    // Unsubclasses the editor and forgets it: nothing is loaded or
+    // subclassed for the session again. The destructor runs it before it
+    // releases the document, since a document's release can run the message
+    // loop, which must not lead the editor to a half-destroyed session.
+    void detachFromWindow();
     // Pop-up menu actions: render again under `name` ("" = automatic), or
     // put a new random signature in place of the tokens.
     void rerenderWithCharset(const std::string& name);
@@ -31,7 +40,14 @@ public:
 
     ObjectFromLresultFn objectFromLresultFn = nullptr;
     Microsoft::WRL::ComPtr<IHTMLDocument2> document;
+    // The sink of the latest load: connected until the document reports
+    // that it is ready, or until the session loads another one or goes.
+    Microsoft::WRL::ComPtr<CWinSink> sink;
     SubclassRecord subclassRecord;
     HMODULE oleaccModule = nullptr;
     UINT getObjectMessage = 0;
+    // Operations of this session under way (see SessionOperation in
+    // plugin_state.h); a session removed meanwhile is destroyed by the last.
+    int runningOperations = 0;
+    bool detached = false;
 };

@@ -1,6 +1,7 @@
 #include "shell/win/menu_commands.h"
 
 #include "platform/host_api.h"
+#include "platform/no_destructor.h"
 #include "shell/captions.h"
 #include "shell/win/template_commands.h"
 
@@ -28,8 +29,9 @@ int appendCommand(HMENU menu, const char* name, const char* caption) {
 }  // namespace
 
 MenuCommands& menuCommands() {
-    static MenuCommands commands;
-    return commands;
+    // Destroyed by BKC_OnExit, never by the module's detach.
+    static platform::NoDestructor<MenuCommands> commands;
+    return commands.get();
 }
 
 void addEditTemplateItems(HMENU menuBar) {

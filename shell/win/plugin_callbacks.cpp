@@ -35,6 +35,8 @@ void openCompose(HWND window, int mode) {
     if (isDraftOrOutboxFolder(folder ? folder : "")) return;
     if (!registerSession(window, SessionKind::Compose)) return;
     ComposeWindowSession* session = findSession(window);
+    const SessionOperation operation(*session);
+    // A session removed while one of the flow's boxes was up has no editor.
     if (session->runComposeFlow(answer == ComposeAnswer::Forward) && session->editorWindow) {
         subclassEditor(session->subclassRecord, session->editorWindow);
     }
@@ -58,9 +60,10 @@ int WINAPI BKC_OnExit() {
     guarded([] {
         // The pop-up menu and the ids belong to this run of the host.
         menuCommands() = MenuCommands();
-        if (PluginState* state = pluginState()) state->sessions.clear();
-        releaseCaptions();
+        // The sessions go with the state: their editors unsubclassed, their
+        // sinks disconnected and their documents released.
         destroyPluginState();
+        releaseCaptions();
     });
     return 0;
 }

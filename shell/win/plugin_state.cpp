@@ -2,11 +2,33 @@
 
 #include <objbase.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "platform/no_destructor.h"
+
 namespace {
 
 std::unique_ptr<PluginState>& currentState() {
-    static std::unique_ptr<PluginState> state;
-    return state;
+    static platform::NoDestructor<std::unique_ptr<PluginState>> state;
+    return state.get();
+}
+
+// Sessions removed while one of their operations ran, until it ends. Kept
+// apart from PluginState, which BKC_OnExit may destroy meanwhile.
+std::vector<std::unique_ptr<ComposeWindowSession>>& retiredSessions() {
+    static platform::NoDestructor<std::vector<std::unique_ptr<ComposeWindowSession>>> sessions;
+    return sessions.get();
+}
+
+// A session out of the registry: destroyed now, or, while an operation of it
+// runs, detached from its window now and destroyed when the operation ends.
+void retireSession(std::unique_ptr<ComposeWindowSession> session, bool comClosing) {
+    if (!session || session->runningOperations == 0) return;  // destroyed on return
+    session->detachFromWindow();
+    // The document cannot outlive the apartment it lives in.
+    if (comClosing) session->releaseDocument();
+    retiredSessions().push_back(std::move(session));
 }
 
 template <typename Function>
@@ -26,8 +48,12 @@ PluginState::PluginState() {
 
 PluginState::~PluginState() {
     // Sessions hold document pointers and copies of the library's entry
-    // point: they go before the library and before COM.
-    sessions.clear();
+    // point: they go before the library and before COM. They are taken out
+    // of the registry first: what a session's tear-down runs (a document's
+    // release may run the message loop) must find none of them there.
+    SessionRegistry leaving;
+    leaving.swap(sessions);
+    for (auto& entry : leaving) retireSession(std::move(entry.second), true);
     oleaccModule.reset();
     // An apartment this object did not open (another model already set on
     // the thread) is not closed by it.
@@ -68,7 +94,7 @@ void removeSession(HWND window) {
     // from the tear-down finds a half-destroyed session.
     std::unique_ptr<ComposeWindowSession> session = std::move(found->second);
     state->sessions.erase(found);
-    session.reset();
+    retireSession(std::move(session), false);
 }
 
 ComposeWindowSession* findSession(HWND window) {
@@ -76,4 +102,18 @@ ComposeWindowSession* findSession(HWND window) {
     if (!state) return nullptr;
     const auto found = state->sessions.find(sessionKey(window));
     return found == state->sessions.end() ? nullptr : found->second.get();
+}
+
+SessionOperation::SessionOperation(ComposeWindowSession& session) : session_(session) {
+    ++session_.runningOperations;
+}
+
+SessionOperation::~SessionOperation() {
+    if (--session_.runningOperations > 0) return;
+    auto& retired = retiredSessions();
+    const auto found = std::find_if(retired.begin(), retired.end(),
+                                    [this](const auto& session) { return session.get() == &session_; });
+    if (found == retired.end()) return;
+    std::unique_ptr<ComposeWindowSession> session = std::move(*found);
+    retired.erase(found);
 }

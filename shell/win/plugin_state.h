@@ -41,7 +41,10 @@ private:
     bool comInitialized_ = false;
 };
 
-// The state of the started plug-in; null before BKC_OnStart and after BKC_OnExit.
+// The state of the started plug-in; null before BKC_OnStart and after
+// BKC_OnExit. Only destroyPluginState (BKC_OnExit) tears it down: a module
+// unloaded without BKC_OnExit leaves it, its sessions and their documents
+// as they are, since its detach runs under the loader lock.
 PluginState* pluginState();
 void createPluginState();
 void destroyPluginState();
@@ -52,8 +55,25 @@ void destroyPluginState();
 // the system has handed out again: it is replaced.
 bool registerSession(HWND window, SessionKind kind);
 
-// Destroys the window's session, if it has one.
+// Takes the window's session, if it has one, out of the registry and
+// destroys it; a session with an operation under way is detached from its
+// window now and destroyed when that operation ends.
 void removeSession(HWND window);
 
 // The window's session, or null.
 ComposeWindowSession* findSession(HWND window);
+
+// Marks a session busy while one of its operations (the compose flow, a
+// re-rendering, a refresh) runs. An operation can show a message box, whose
+// message loop lets the user close the compose window: the session's removal
+// then waits for the outermost operation to end.
+class SessionOperation {
+public:
+    explicit SessionOperation(ComposeWindowSession& session);
+    ~SessionOperation();
+    SessionOperation(const SessionOperation&) = delete;
+    SessionOperation& operator=(const SessionOperation&) = delete;
+
+private:
+    ComposeWindowSession& session_;
+};

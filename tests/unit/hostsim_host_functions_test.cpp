@@ -93,6 +93,17 @@ TEST_F(HostsimHostFunctions, HeaderNamesIgnoreCase) {
     hostApi().BKA_GetSpecifiedHeader("Messag", buffer, sizeof buffer);
     EXPECT_STREQ(buffer, "untouched");
 
+    // Indexed as the tool does: the first of two wins, and an entry renamed
+    // since is not found under its old name.
+    auto& headers = hostsim::simHost().message.headers;
+    headers = {{"X-A", "1"}, {"x-a", "2"}, {"Cc", "c"}};
+    hostsim::simHost().indexMessageHeaders();
+    hostApi().BKA_GetSpecifiedHeader("x-A", buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "1");
+    headers[0].first = "X-B";
+    hostApi().BKA_GetSpecifiedHeader("X-A", buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "2");
+
     const HostWindow window = reinterpret_cast<HostWindow>(0x10);
     hostsim::simHost().compositions[window].subject = "Re: hi";
     EXPECT_GT(hostApi().BKA_CompGetSpecifiedHeader(window, "SUBJECT", buffer, sizeof buffer), 0);

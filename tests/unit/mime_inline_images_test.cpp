@@ -1,5 +1,7 @@
 #include "mime/inline_images.h"
 
+#include <algorithm>
+
 #include "mime/part_bodies.h"
 #include "mime_test_support.h"
 
@@ -105,20 +107,63 @@ TEST_F(InlineImages, AHostileNameCannotChooseTheFolder) {
 }
 
 TEST_F(InlineImages, RewritingGoesEntryByEntryLeftToRight) {
-    // img1 is replaced first and also eats the beginning of "cid:img10".
-    std::string html = "<img src=cid:img10><img src=cid:img1><img src=\"Cid:IMG1\">";
-    rewriteContentIds(html, {{"img1", "/t/one.png"}, {"img10", "/t/ten.png"}});
-    EXPECT_EQ(html, "<img src=/t/one.png0><img src=/t/one.png><img src=\"/t/one.png\">");
+    struct Case {
+        const char* html;
+        ContentIdList list;
+        const char* rewritten;
+    };
+    const Case cases[] = {
+        // img1 is replaced first and also eats the beginning of "cid:img10"...
+        {"<img src=cid:img10><img src=cid:img1><img src=\"Cid:IMG1\">",
+         {{"img1", "/t/one.png"}, {"img10", "/t/ten.png"}},
+         "<img src=/t/one.png0><img src=/t/one.png><img src=\"/t/one.png\">"},
+        // ...but not when img10 comes first in the list.
+        {"<img src=cid:img10><img src=cid:img1><img src=\"Cid:IMG1\">",
+         {{"img10", "/t/ten.png"}, {"img1", "/t/one.png"}},
+         "<img src=/t/ten.png><img src=/t/one.png><img src=\"/t/one.png\">"},
+        {"CID:Logo@X cid:LOGO@x cId:logo@X", {{"logo@x", "L"}}, "L L L"},
+        // Bytes beyond ASCII are compared as they are.
+        {"cid:\xC4\xB0 cid:\xC4", {{"\xC4\xB0", "u"}, {"\xE4", "latin"}}, "u cid:\xC4"},
+        // Unknown ids stay; an empty id matches nothing.
+        {"<img src=cid:unknown><img src=cid:>", {{"", "/t/empty.png"}, {"other", "/t/other.png"}},
+         "<img src=cid:unknown><img src=cid:>"},
+        {"cid:acid:a", {{"a", "1"}}, "11"},
+        // References that overlap: whichever entry comes first in the list
+        // takes its reference, and the other no longer matches.
+        {"cid:xcid:a", {{"a", "A"}, {"xc", "XC"}}, "cid:xA"},
+        {"cid:xcid:a", {{"xc", "X1"}, {"a", "A"}}, "X1id:a"},
+        {"cid:cid:ab", {{"cid:a", "1"}, {"ab", "2"}}, "1b"},
+        {"cid:cid:ab", {{"ab", "2"}, {"cid:a", "1"}}, "cid:2"},
+        // What a replacement inserts is not searched again, by any entry: a
+        // drive letter after "ci" no longer lets a later id rewrite the path.
+        {"cid:a cid:a", {{"a", "cid:a!"}, {"a", "again"}}, "cid:a! cid:a!"},
+        {"cicid:a", {{"a", "D:\\t\\1.png"}, {"\\t", "X"}}, "ciD:\\t\\1.png"},
+        {"cid:xcid:a", {{"xc", "XC"}, {"a", "A"}}, "XCid:a"},
+    };
+    for (const Case& c : cases) {
+        std::string html = c.html;
+        rewriteContentIds(html, c.list);
+        EXPECT_EQ(html, c.rewritten) << c.html;
+    }
+}
 
-    // What a replacement inserts is not searched again for the same entry.
-    html = "cid:a cid:a";
-    rewriteContentIds(html, {{"a", "cid:a!"}});
-    EXPECT_EQ(html, "cid:a! cid:a!");
-
-    // Unknown ids stay; an empty id matches nothing.
-    html = "<img src=cid:unknown><img src=cid:>";
-    rewriteContentIds(html, {{"", "/t/empty.png"}, {"other", "/t/other.png"}});
-    EXPECT_EQ(html, "<img src=cid:unknown><img src=cid:>");
+TEST_F(InlineImages, EveryOneOfManyPicturesFindsItsReferences) {
+    // Ids n0..n1999 in list order: a reference to n123 goes to n1, the first
+    // id in the list that it begins with.
+    constexpr int kPictures = 2000;
+    ContentIdList list;
+    for (int i = 0; i < kPictures; ++i) list.emplace_back("n" + std::to_string(i), "/t/" + std::to_string(i) + ".gif");
+    std::string html;
+    std::string expected;
+    for (int j = kPictures - 1; j >= 0; --j) {
+        const std::string reference = "n" + std::to_string(j) + "\"";
+        html += (j % 2 ? "<img src=\"cid:" : "<img src=\"CID:") + reference + ">";
+        const auto owner = std::find_if(list.begin(), list.end(),
+                                        [&](const auto& entry) { return reference.compare(0, entry.first.size(), entry.first) == 0; });
+        expected += "<img src=\"" + owner->second + reference.substr(owner->first.size()) + ">";
+    }
+    rewriteContentIds(html, list);
+    EXPECT_EQ(html, expected);
 }
 
 TEST_F(InlineImages, AnOutlookRelatedMessageGetsItsPicturesInPlace) {

@@ -186,6 +186,17 @@ TEST_F(PartBodies, ARepeatedNameGoesIntoAFreshDupFolder) {
     EXPECT_EQ(readWhole(list[2].folder + "same.txt"), "third\r\n");
 }
 
+TEST_F(PartBodies, AFolderOfTheSameNameCountsAsTaken) {
+    std::filesystem::create_directory(tempFolder + "report.pdf");
+    MimePart part;
+    parseText(part, "Content-Disposition: attachment; filename=report.pdf\n\ncontent\n");
+    AttachmentList list;
+    saveAttachment(part, list, true);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_NE(list[0].folder, tempFolder);
+    EXPECT_EQ(readWhole(list[0].folder + "report.pdf"), "content\r\n");
+}
+
 TEST_F(PartBodies, EncodedWordNamesAreListedAndSavedDecoded) {
     const AttachmentList list = savedFrom("encoded_filename.eml");
     ASSERT_EQ(list.size(), 2u);

@@ -77,3 +77,12 @@ TEST_F(FreeHeaders, ConvertedForTheCompositionCharset) {
     setHeader("Organization", "\xE5\xBC\xA0");
     EXPECT_EQ(render("%h{\"\xE4\xB8\x89 \"Organization}"), "\xC8\xFD \xD5\xC5");
 }
+
+TEST_F(FreeHeaders, UnclosedPlaceholdersInTheListDoNotStopThePhase) {
+    // Each "%h{" that no "}" follows once made the search scan to the end,
+    // until the matcher gave up with an error and %h{Cc} stayed.
+    setHeader("Cc", "cc@example.org");
+    for (int i = 0; i < 5000; ++i) session->attachments.push_back({"/tmp/", "%h{" + std::to_string(i) + ".pdf"});
+    EXPECT_EQ(render("%h{Cc} %LH{}"), "cc@example.org " + buildAttachmentList(*session, false, " "));
+    EXPECT_TRUE(boxes.empty());
+}

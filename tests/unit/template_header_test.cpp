@@ -26,6 +26,12 @@ TEST(SplitAddress, UnusualFormsFollowThePatterns) {
     split = splitAddress("\"A<B\" <x@y>");
     EXPECT_EQ(split.address, "B\" &lt;x@y");
     EXPECT_EQ(split.displayName, "\"A&lt;B\" ");
+    // A long run of "<" without ">" (it once made matching give up, and the
+    // reply with it) is all address too.
+    const std::string opened = std::string(20000, '<') + "x";
+    split = splitAddress(opened);
+    EXPECT_EQ(split.displayName, "");
+    EXPECT_EQ(split.address, opened);
 }
 
 TEST(StripReplyPrefix, RemovesOneLeadingReOnly) {

@@ -87,6 +87,12 @@ TEST_F(TemplateSyntax, LookBehindSeesTheCharacterBeforeAnOccurrenceAfterAReplace
     EXPECT_EQ(render("[%h{X-A}%h{Subject}]"), "[%h{X-A}%h{Subject}]");
 }
 
+TEST_F(TemplateSyntax, AReplacementThatCompletesAnEarlierOccurrenceIsFilledToo) {
+    // The second occurrence's text opens the braces the first one was missing.
+    EXPECT_EQ(render("%CETXT{a}%CETXT{{v}{{v}w}", "UTF-8"), "vw");
+    EXPECT_EQ(render("%CETXT{a}%CETXT{x}{}{b}", "UTF-8"), "b");
+}
+
 TEST(SinglePassAlternation, FirstRegisteredAlternativeWinsAtAPosition) {
     SinglePass pass;
     pass.registerPlaceholder("A", "x");

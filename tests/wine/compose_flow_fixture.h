@@ -40,7 +40,8 @@ protected:
     void answerMessage(const std::string& rawSource);
 
     // Opens a compose window as the host does for `mode` (its Subject and
-    // the host's reply body set) and calls BKC_OnOpenCompose for it.
+    // the host's reply body set) and calls BKC_OnOpenCompose for it; then
+    // another subclasser sits on the editor (see HostComposeWindow).
     HWND openCompose(int mode, EditorKind editorKind = EditorKind::Answering);
     HostComposeWindow& compose(HWND window) { return composeWindow(window); }
     HWND editorOf(HWND window) { return compose(window).editorHandle(); }
@@ -67,9 +68,9 @@ protected:
     // (tests/data/wine), its attachment and both pictures are saved in the
     // host's temporary folder, and no "cid:" reference is left.
     void expectSampleRendering(HWND window, const std::string& rendering);
-    // The document's ready-state change after the latest load: the editor is
-    // repainted, the reply text selected and in view, and the sink unadvised
-    // and gone; a second change reaches no sink.
+    // The host's message loop after the latest load: once the document is
+    // "interactive" the editor is repainted, the reply text selected and in
+    // view, and the sink unadvised; later changes reach no sink.
     void expectReplyTextSelectedWhenReady(HWND window);
 };
 

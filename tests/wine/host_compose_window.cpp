@@ -41,6 +41,7 @@ HostComposeWindow::HostComposeWindow(EditorKind editorKind) : editorKind_(editor
                               CW_USEDEFAULT, 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!window_) throw std::runtime_error("cannot create a host compose window");
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
 
 HostComposeWindow::~HostComposeWindow() {
@@ -56,11 +57,20 @@ HWND HostComposeWindow::editorHandle() const {
 }
 
 void HostComposeWindow::closeEditor() {
-    if (document_) document_->dropSinks();
     // The hung editor's thread destroys its own window: before its parent goes.
     hungEditor_.reset();
     editor_.reset();
+    foreign_.reset();
     pane_.reset();
+    document_.Reset();
+}
+
+void HostComposeWindow::addForeignSubclass() {
+    if (editor_ && !foreign_) foreign_ = std::make_unique<ForeignSubclass>(editor_->handle());
+}
+
+void HostComposeWindow::removeForeignSubclass() {
+    if (foreign_) foreign_->remove();
 }
 
 LRESULT CALLBACK HostComposeWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -82,7 +92,9 @@ void HostComposeWindow::onEditorCommand() {
     pane_ = std::make_unique<PlainWindow>(window_);
     switch (editorKind_) {
         case EditorKind::Answering:
+        case EditorKind::NeverReady:
             document_ = TestDocument::create();
+            document_->reportsReadyState = editorKind_ == EditorKind::Answering;
             editor_ = std::make_unique<EditorWindow>(pane_->handle(), document_->unknown());
             break;
         case EditorKind::Silent:

@@ -1,6 +1,6 @@
-// A compose window as the host makes it: a top-level window that gets its
-// HTML editor only when it is sent the host's compose command 0x8047. The
-// editor is then a grandchild (a pane, and in it the "Internet
+// A compose window as the host makes it: a top-level window, shown, that
+// gets its HTML editor only when it is sent the host's compose command
+// 0x8047. The editor is then a grandchild (a pane, and in it the "Internet
 // Explorer_Server" window); what kind of editor is set per window.
 #pragma once
 
@@ -18,7 +18,8 @@
 namespace wintest {
 
 enum class EditorKind {
-    Answering,  // hands out a fresh TestDocument on "WM_HTML_GETOBJECT"
+    Answering,   // hands out a fresh TestDocument on "WM_HTML_GETOBJECT"
+    NeverReady,  // the same, but the document never reports a ready-state change
     Silent,     // answers "WM_HTML_GETOBJECT" with 0: no document to be had
     Hung,       // owned by a thread that handles no messages
     None,       // the command puts no editor into the window
@@ -45,15 +46,20 @@ public:
 
     // Null before the command and for EditorKind::None.
     HWND editorHandle() const;
-    // The editor's document (EditorKind::Answering, after the command).
+    // The editor's document (Answering, NeverReady), after the command.
     TestDocument* document() const { return document_.Get(); }
-    // The single-threaded editor (Answering, Silent), after the command.
+    // The single-threaded editor (Answering, NeverReady, Silent), after the command.
     const EditorWindow* editor() const { return editor_.get(); }
 
-    // As the browser does when the window closes: it lets go of the sinks
-    // still connected to its document (before the plug-in that made them
-    // is unloaded), then the editor window goes.
+    // The editor window goes, and the editor lets go of its document; sinks
+    // still connected stay with the document for as long as it lives.
     void closeEditor();
+
+    // Another subclasser (an input method, another plug-in) on top of the
+    // editor's procedure as it is now; taken off by removeForeignSubclass.
+    void addForeignSubclass();
+    void removeForeignSubclass();
+    ForeignSubclass* foreignSubclass() const { return foreign_.get(); }
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,6 +71,7 @@ private:
     std::unique_ptr<PlainWindow> pane_;
     std::unique_ptr<EditorWindow> editor_;
     std::unique_ptr<HungEditorWindow> hungEditor_;
+    std::unique_ptr<ForeignSubclass> foreign_;
     Microsoft::WRL::ComPtr<TestDocument> document_;
 };
 

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "platform/host_api.h"
+#include "tests/wine/test_document.h"
 
 namespace wintest {
 namespace {
@@ -62,6 +63,8 @@ const std::vector<std::string>& optionalHostNames() {
 }
 
 void HostFixture::SetUp() {
+    documentsAtStart_ = TestDocument::liveDocuments();
+    sinksAtStart_ = TestDocument::sinksConnectedToLiveDocuments();
     host().reset();
     scratch_ = std::make_unique<ScratchFolder>();
     windows_ = std::make_unique<HostWindows>();
@@ -87,6 +90,8 @@ void HostFixture::SetUp() {
 void HostFixture::TearDown() {
     if (started_) exitPlugin();
     unloadPlugin();
+    EXPECT_EQ(TestDocument::liveDocuments(), documentsAtStart_ + leakedDocuments_)
+        << "documents outlive the plug-in and their editors";
     const std::vector<CaughtBox> strays = catcher_->take();
     for (const CaughtBox& box : strays) ADD_FAILURE() << "unexpected message box \"" << box.text << "\" / \"" << box.caption << "\"";
     EXPECT_EQ(host().invalidFrees(), 0u) << "the plug-in freed blocks the host never handed out";
@@ -121,8 +126,12 @@ HostComposeWindow& HostFixture::composeWindow(HWND window) const {
 
 void HostFixture::unloadPlugin() {
     if (!module_) return;
-    // Sinks the plug-in connected must not outlive its code.
     windows_->closeEditors();
+    unloadWithoutExit();
+}
+
+void HostFixture::unloadWithoutExit() {
+    if (!module_) return;
     settingsSpy_.reset();
     FreeLibrary(module_);
     module_ = nullptr;
@@ -139,6 +148,10 @@ void HostFixture::startPlugin() {
 void HostFixture::exitPlugin() {
     EXPECT_EQ(callbacks_.onExit(), 0);
     started_ = false;
+    // As an input method or another plug-in that subclassed an editor after
+    // the plug-in did, and lets go only now.
+    windows_->removeForeignSubclasses();
+    EXPECT_EQ(TestDocument::sinksConnectedToLiveDocuments(), sinksAtStart_) << "sinks outlive BKC_OnExit";
 }
 
 std::vector<ProfileRead> HostFixture::takeSettingsReads() {

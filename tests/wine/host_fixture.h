@@ -1,13 +1,17 @@
 // The test host's fixture: a simulated host (tools/hostsim) whose BKA_
 // functions this executable exports by name, real host windows, a fresh
 // copy of testtorvane.dll loaded with LoadLibraryA, and every message box
-// read and dismissed. The same assertions serve the 32- and 64-bit builds.
+// read and dismissed. After every BKC_OnExit no sink may be connected to a
+// document, and once the plug-in is unloaded and the editors are closed no
+// document may be alive: nothing of the plug-in's holds one. The same
+// assertions serve the 32- and 64-bit builds.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,11 +56,18 @@ protected:
     // (loadError() then holds GetLastError()).
     bool loadPlugin();
     DWORD loadError() const { return loadError_; }
+    // Closes the editors, then FreeLibrary.
     void unloadPlugin();
+    // FreeLibrary as a host that never called BKC_OnExit does, editors open.
+    void unloadWithoutExit();
+    // Documents the test leaves to a plug-in that was unloaded without
+    // BKC_OnExit: they may outlive the test.
+    void allowLeakedDocuments(std::size_t count) { leakedDocuments_ = count; }
     HMODULE pluginModule() const { return module_; }
     const PluginCallbacks& plugin() const { return callbacks_; }
 
-    // Loads the plug-in if needed and calls BKC_OnStart; exitPlugin calls BKC_OnExit.
+    // Loads the plug-in if needed and calls BKC_OnStart; exitPlugin calls
+    // BKC_OnExit, then takes the other subclassers off the editors.
     void startPlugin();
     void exitPlugin();
 
@@ -76,9 +87,11 @@ protected:
         return windows_->openComposeWindow(editorKind);
     }
     HostComposeWindow& composeWindow(HWND window) const;
+    void closeComposeWindow(HWND window) { windows_->closeComposeWindow(window); }
 
     // Boxes the plug-in showed since the last call. A box nobody took fails the test.
     std::vector<CaughtBox> takeBoxes() { return catcher_->take(); }
+    MessageBoxCatcher& boxes() { return *catcher_; }
     // The plug-in's INI reads since the last call (only while it is loaded).
     std::vector<ProfileRead> takeSettingsReads();
 
@@ -92,6 +105,10 @@ private:
     PluginCallbacks callbacks_;
     std::unique_ptr<ProfileReadSpy> settingsSpy_;
     bool started_ = false;
+    // Earlier tests' deliberate leaks.
+    std::size_t documentsAtStart_ = 0;
+    std::size_t sinksAtStart_ = 0;
+    std::size_t leakedDocuments_ = 0;
 };
 
 }  // namespace wintest

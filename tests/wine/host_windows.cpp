@@ -45,4 +45,16 @@ void HostWindows::closeEditors() {
     for (const auto& compose : compose_) compose->closeEditor();
 }
 
+void HostWindows::removeForeignSubclasses() {
+    for (const auto& compose : compose_) compose->removeForeignSubclass();
+}
+
+void HostWindows::closeComposeWindow(HWND window) {
+    for (auto it = compose_.begin(); it != compose_.end(); ++it) {
+        if ((*it)->handle() != window) continue;
+        compose_.erase(it);
+        return;
+    }
+}
+
 }  // namespace wintest

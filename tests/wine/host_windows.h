@@ -29,6 +29,10 @@ public:
     HostComposeWindow* composeWindow(HWND window) const;
     // Closes the editors of all compose windows (see HostComposeWindow::closeEditor).
     void closeEditors();
+    // Takes the other subclassers off every editor (see HostComposeWindow).
+    void removeForeignSubclasses();
+    // Closes the compose window and forgets it.
+    void closeComposeWindow(HWND window);
 
 private:
     OwnedWindow main_;

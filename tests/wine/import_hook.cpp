@@ -53,6 +53,8 @@ ImportHook::ImportHook(HMODULE module, const std::string& dllName, const std::st
     writeSlot(slot_, reinterpret_cast<ULONG_PTR>(replacement));
 }
 
-ImportHook::~ImportHook() { writeSlot(slot_, original_); }
+ImportHook::~ImportHook() {
+    if (slot_) writeSlot(slot_, original_);
+}
 
 }  // namespace wintest

@@ -9,6 +9,14 @@
 
 namespace wintest {
 
+// The import through which a module calls SetWindowLongPtrW: the 32-bit
+// USER32 has no SetWindowLongPtr* (the headers map it to SetWindowLongW).
+#ifdef _WIN64
+inline constexpr char kSetWindowLongPtrWImport[] = "SetWindowLongPtrW";
+#else
+inline constexpr char kSetWindowLongPtrWImport[] = "SetWindowLongW";
+#endif
+
 class ImportHook {
 public:
     // Throws std::runtime_error when the module does not import the function.
@@ -19,6 +27,8 @@ public:
 
     // The function the slot held before.
     void* original() const { return reinterpret_cast<void*>(original_); }
+    // For a module unloaded while hooked: its slot is gone with it.
+    void forget() { slot_ = nullptr; }
 
 private:
     ULONG_PTR* slot_ = nullptr;

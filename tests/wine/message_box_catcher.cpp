@@ -14,6 +14,9 @@ thread_local HHOOK activeHook = nullptr;
 // A message box's text is its static control with this id.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
+constexpr UINT kRunAction = WM_APP + 0x4E;
+constexpr char kActionClass[] = "TorvaneTestBoxAction";
+
 std::string windowText(HWND window) {
     const int length = GetWindowTextLengthA(window);
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
@@ -36,15 +39,32 @@ MessageBoxCatcher::MessageBoxCatcher() {
     if (!hook_) throw std::runtime_error("cannot install the WH_CBT hook");
     activeCatcher = this;
     activeHook = hook_;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = &MessageBoxCatcher::actionProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kActionClass;
+    RegisterClassA(&windowClass);  // already registered is fine
+    actionWindow_ = CreateWindowExA(0, kActionClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
 }
 
 MessageBoxCatcher::~MessageBoxCatcher() {
     UnhookWindowsHookEx(hook_);
+    DestroyWindow(actionWindow_);
     activeCatcher = nullptr;
     activeHook = nullptr;
 }
 
 std::vector<CaughtBox> MessageBoxCatcher::take() { return std::exchange(caught_, {}); }
+
+void MessageBoxCatcher::actWhileNextBoxIsUp(std::function<void()> action) { nextAction_ = std::move(action); }
+
+LRESULT CALLBACK MessageBoxCatcher::actionProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kRunAction || !activeCatcher) return DefWindowProcA(window, message, wParam, lParam);
+    const std::function<void()> action = std::exchange(activeCatcher->nextAction_, nullptr);
+    if (action) action();
+    return 0;
+}
 
 LRESULT CALLBACK MessageBoxCatcher::hookProcedure(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && activeCatcher) {
@@ -52,6 +72,8 @@ LRESULT CALLBACK MessageBoxCatcher::hookProcedure(int code, WPARAM wParam, LPARA
         if (isDialog(window)) {
             HWND textControl = GetDlgItem(window, kMessageBoxTextId);
             activeCatcher->caught_.push_back({textControl ? windowText(textControl) : std::string(), windowText(window)});
+            // Both go through the box's loop, the action first.
+            if (activeCatcher->nextAction_) PostMessageA(activeCatcher->actionWindow_, kRunAction, 0, 0);
             PostMessageA(window, WM_COMMAND, IDOK, 0);
         }
     }

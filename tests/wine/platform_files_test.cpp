@@ -14,6 +14,7 @@ TEST(PlatformFilesOnWindows, ReadsAndWritesWholeFiles) {
     ScratchFolder scratch;
     const std::string path = scratch.path() + "note.txt";
     EXPECT_FALSE(platform::fileExists(path));
+    EXPECT_FALSE(platform::pathExists(path));
     EXPECT_FALSE(platform::readFile(path).has_value());
 
     ASSERT_TRUE(platform::writeFile(std::string("one\r\ntwo\0hidden", 14), path));
@@ -22,7 +23,9 @@ TEST(PlatformFilesOnWindows, ReadsAndWritesWholeFiles) {
 
     ASSERT_TRUE(platform::writeFile("", path));
     EXPECT_EQ(platform::readFile(path).value(), "");
+    EXPECT_TRUE(platform::pathExists(path));
     EXPECT_FALSE(platform::fileExists(scratch.path()));  // a folder is not a file
+    EXPECT_TRUE(platform::pathExists(scratch.path()));
 }
 
 TEST(PlatformFilesOnWindows, ReadsFilesBehindPathsLongerThanOpenFileTakes) {

@@ -45,6 +45,8 @@ void MenuDriver::dismiss() { keys_ = {{WM_KEYDOWN, VK_ESCAPE}}; }
 
 BOOL WINAPI MenuDriver::track(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect) {
     MenuDriver& self = *current_;
+    // A menu nobody asked for is dismissed, as an unexpected one would be.
+    if (self.keys_.empty()) self.dismiss();
     for (const auto& key : self.keys_) PostMessageA(owner, key.first, key.second, 0);
     self.keys_.clear();
     const BOOL result = self.original_(menu, flags, x, y, reserved, owner, rect);
@@ -70,7 +72,7 @@ PassedOn::~PassedOn() {
 LRESULT CALLBACK PassedOn::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     PassedOn* self = recorders().at(window);
     if (message == WM_CONTEXTMENU) ++self->contextMenus_;
-    return CallWindowProcA(self->editorProc_, window, message, wParam, lParam);
+    return CallWindowProcW(self->editorProc_, window, message, wParam, lParam);
 }
 
 }  // namespace wintest

@@ -37,7 +37,8 @@ public:
     MenuDriver& operator=(const MenuDriver&) = delete;
 
     // The next menu: Home (the first item), Down to the item, Enter; then
-    // Escape, which closes a menu still up because the item could not be chosen.
+    // Escape, which closes a menu still up because the item could not be
+    // chosen. A menu shown without either is dismissed.
     void choose(PopupItem item);
     void dismiss();
 

@@ -42,6 +42,7 @@ void PopupFixture::TearDown() {
 
 HWND PopupFixture::openReply() {
     HWND window = openCompose(5);
+    runPendingMessages();
     EXPECT_TRUE(takeBoxes().empty());
     EXPECT_NE(compose(window).document(), nullptr);
     return window;

@@ -35,7 +35,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A reply opened by the host, its editor holding the first rendering.
+    // A reply opened by the host, its editor holding the first rendering,
+    // and the host back in its message loop (the document is complete).
     HWND openReply();
 
     std::unique_ptr<MenuDriver> driver;

@@ -1,6 +1,7 @@
 #include "tests/wine/test_document.h"
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 #include "composer/win/html_ids.h"
@@ -9,6 +10,40 @@ using Microsoft::WRL::ComPtr;
 
 namespace wintest {
 namespace {
+
+// Documents alive, by serial: a posted step names its document by serial, so
+// that a step arriving after the document went finds nothing.
+std::map<unsigned, TestDocument*>& liveDocumentsBySerial() {
+    static std::map<unsigned, TestDocument*> documents;
+    return documents;
+}
+
+int readyStateChangesBeingDelivered = 0;
+
+// The message that carries a load's next ready-state step.
+constexpr UINT kReadyStateStep = WM_APP + 0x4D;
+
+LRESULT CALLBACK readyStateStepProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kReadyStateStep) return DefWindowProcW(window, message, wParam, lParam);
+    const auto found = liveDocumentsBySerial().find(static_cast<unsigned>(wParam));
+    if (found != liveDocumentsBySerial().end()) found->second->advanceReadyState(static_cast<unsigned>(lParam));
+    return 0;
+}
+
+// A message-only window of this thread that receives the posted steps.
+HWND readyStateStepWindow() {
+    static const HWND window = [] {
+        WNDCLASSEXW windowClass = {};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = readyStateStepProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"TorvaneTestDocumentSteps";
+        RegisterClassExW(&windowClass);
+        return CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               windowClass.hInstance, nullptr);
+    }();
+    return window;
+}
 
 std::string narrow(const wchar_t* text) {
     std::string result;
@@ -75,7 +110,10 @@ public:
         if (!found) return E_POINTER;
         *found = nullptr;
         const bool wanted = name.vt == VT_BSTR && narrow(name.bstrVal) == "torvane_text_id";
-        if (!wanted || !document_->hasTextElement()) return S_OK;
+        // While the document is still loading its elements do not exist yet.
+        const bool parsed = std::string(document_->readyState()) == "interactive" ||
+                            std::string(document_->readyState()) == "complete";
+        if (!wanted || !parsed || !document_->hasTextElement()) return S_OK;
         return handOut<TestElement>(found, document_.Get());
     }
 };
@@ -161,13 +199,62 @@ ComPtr<TestDocument> TestDocument::create() {
 }
 
 TestDocument::TestDocument() {
+    static unsigned lastSerial = 0;
+    serial_ = ++lastSerial;
+    liveDocumentsBySerial()[serial_] = this;
     // Aggregating the free-threaded marshaler makes the accessibility
     // library's marshaling hand back this very object inside the process.
     CoCreateFreeThreadedMarshaler(static_cast<IPersistStreamInit*>(this), freeThreadedMarshaler_.GetAddressOf());
 }
 
 TestDocument::~TestDocument() {
+    liveDocumentsBySerial().erase(serial_);
     dropSinks();
+}
+
+std::size_t TestDocument::liveDocuments() { return liveDocumentsBySerial().size(); }
+
+std::size_t TestDocument::sinksConnectedToLiveDocuments() {
+    std::size_t sinks = 0;
+    for (const auto& document : liveDocumentsBySerial()) sinks += document.second->connectedSinks();
+    return sinks;
+}
+
+bool TestDocument::deliveringReadyStateChange() { return readyStateChangesBeingDelivered > 0; }
+
+const char* TestDocument::readyState() const {
+    switch (readyState_) {
+        case ReadyState::Uninitialized: return "uninitialized";
+        case ReadyState::Loading: return "loading";
+        case ReadyState::Interactive: return "interactive";
+        case ReadyState::Complete: return "complete";
+    }
+    return "uninitialized";
+}
+
+void TestDocument::startLoading() {
+    ++load_;
+    readyState_ = ReadyState::Loading;
+    reportReadyState();
+    PostMessageW(readyStateStepWindow(), kReadyStateStep, serial_, load_);
+}
+
+void TestDocument::advanceReadyState(unsigned load) {
+    // A newer InitNew or Load took over: this load's steps are void.
+    if (load != load_ || readyState_ == ReadyState::Complete) return;
+    readyState_ = readyState_ == ReadyState::Loading ? ReadyState::Interactive : ReadyState::Complete;
+    const ComPtr<TestDocument> alive(this);  // a sink may let the last outside reference go
+    reportReadyState();
+    if (readyState_ != ReadyState::Complete && load == load_)
+        PostMessageW(readyStateStepWindow(), kReadyStateStep, serial_, load_);
+}
+
+void TestDocument::reportReadyState() {
+    if (!reportsReadyState) return;
+    record(std::string("readyState ") + readyState());
+    ++readyStateChangesBeingDelivered;
+    fire(kDispidReadyStateChange);
+    --readyStateChangesBeingDelivered;
 }
 
 bool TestDocument::hasTextElement() const {
@@ -240,9 +327,22 @@ STDMETHODIMP_(ULONG) TestDocument::AddRef() {
 }
 
 STDMETHODIMP_(ULONG) TestDocument::Release() {
+    if (whileReleased && !releasing_) {
+        releasing_ = true;
+        const std::function<void()> hook = whileReleased;
+        hook();
+        releasing_ = false;
+    }
     const LONG count = --references_;
     if (count == 0) delete this;
     return static_cast<ULONG>(count);
+}
+
+STDMETHODIMP TestDocument::get_readyState(BSTR* state) {
+    if (!state) return E_POINTER;
+    const std::string name = readyState();
+    *state = SysAllocString(std::wstring(name.begin(), name.end()).c_str());
+    return *state ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP TestDocument::get_all(IHTMLElementCollection** all) {
@@ -267,12 +367,14 @@ STDMETHODIMP TestDocument::Load(LPSTREAM stream) {
     char chunk[4096];
     ULONG read = 0;
     while (SUCCEEDED(stream->Read(chunk, sizeof chunk, &read)) && read > 0) loadedBytes.append(chunk, read);
+    startLoading();
     return S_OK;
 }
 
 STDMETHODIMP TestDocument::InitNew() {
     record("InitNew");
     loadedBytes.clear();
+    startLoading();
     return S_OK;
 }
 
@@ -319,6 +421,16 @@ HRESULT TestDocument::unadvise(DWORD cookie) {
     sinks_.erase(connection);
     unadviseReleaseCounts.push_back(sink->Release());
     return S_OK;
+}
+
+void runPendingMessages() {
+    // Bounded, so that a window that never validates its paint fails a test
+    // instead of hanging it.
+    MSG message;
+    for (int handled = 0; handled < 100000 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ++handled) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 }  // namespace wintest

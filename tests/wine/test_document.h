@@ -3,6 +3,14 @@
 // connection point, the element collection, the selection and its text range,
 // IOleCommandTarget::Exec), records every call, and lets a test fire document
 // events at the connected sinks and count the references still held on it.
+//
+// Like the real editor it loads asynchronously: InitNew and Load each take
+// readyState through "loading", "interactive" and "complete", firing
+// DISPID_READYSTATECHANGE at every step; only "loading" fires inside the
+// call, the later steps arrive through messages posted to the thread's
+// message loop (a newer load cancels the steps of an older one). Elements
+// are found only from "interactive" on. Connected sinks stay connected until
+// they unadvise or the document itself goes.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +20,7 @@
 #include <wrl/client.h>
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,12 +44,19 @@ public:
     bool offersConnectionPoint = true;
     HRESULT adviseResult = S_OK;
     HRESULT moveToElementTextResult = S_OK;
+    // False: readyState still moves on, but no change is ever reported.
+    bool reportsReadyState = true;
+    // Runs inside every Release, as a document in another apartment runs
+    // the message loop while its proxy is released.
+    std::function<void()> whileReleased;
 
     // What was done to the document and the objects it handed out, in order:
     // "close", "get_all", "item torvane_text_id 0", "get_selection",
     // "createRange", "collapse true", "moveToElementText element", "select",
     // "scrollIntoView true", "InitNew", "Load", "FindConnectionPoint
-    // HTMLDocumentEvents2", "Advise", "Unadvise", "Exec CGID_MSHTML 23 0".
+    // HTMLDocumentEvents2", "Advise", "Unadvise", "Exec CGID_MSHTML 23 0",
+    // and "readyState loading" (… "interactive", "complete") where the
+    // document reported a change.
     std::vector<std::string> calls;
     std::vector<IID> queriedInterfaces;
     std::string loadedBytes;  // what the last Load read from its stream
@@ -58,8 +74,14 @@ public:
     // connection point holds, as the browser does; `withResult` false passes
     // no result place. Returns each sink's answer.
     std::vector<HRESULT> fire(DISPID dispid, bool withResult = true);
-    // Lets go of sinks still connected, as the browser does when it goes away.
-    void dropSinks();
+    // "uninitialized", "loading", "interactive" or "complete".
+    const char* readyState() const;
+
+    // Documents alive in this process, and the sinks connected to them.
+    static std::size_t liveDocuments();
+    static std::size_t sinksConnectedToLiveDocuments();
+    // Whether a ready-state change is being delivered right now.
+    static bool deliveringReadyStateChange();
 
     // The document's identity, as QueryInterface(IID_IUnknown) gives it.
     IUnknown* unknown() { return static_cast<IPersistStreamInit*>(this); }
@@ -71,6 +93,7 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
     // IHTMLDocument2
+    STDMETHODIMP get_readyState(BSTR* state) override;
     STDMETHODIMP get_all(IHTMLElementCollection** all) override;
     STDMETHODIMP get_selection(IHTMLSelectionObject** selection) override;
     STDMETHODIMP close() override;
@@ -91,10 +114,17 @@ public:
     // Used by the connection point.
     HRESULT advise(IUnknown* sink, DWORD* cookie);
     HRESULT unadvise(DWORD cookie);
+    // Used by the posted steps of a load.
+    void advanceReadyState(unsigned load);
 
 private:
+    enum class ReadyState { Uninitialized, Loading, Interactive, Complete };
+
     TestDocument();
     ~TestDocument();
+    void startLoading();
+    void reportReadyState();
+    void dropSinks();
 
     struct Connection {
         DWORD cookie;
@@ -105,6 +135,14 @@ private:
     Microsoft::WRL::ComPtr<IUnknown> freeThreadedMarshaler_;
     std::vector<Connection> sinks_;
     DWORD nextCookie_ = 1;
+    unsigned serial_ = 0;  // names the document in its posted steps
+    ReadyState readyState_ = ReadyState::Uninitialized;
+    unsigned load_ = 0;  // the latest InitNew or Load
+    bool releasing_ = false;
 };
+
+// Runs the thread's message loop until no message is waiting, as the host
+// does between its callbacks: posted ready-state steps arrive, windows paint.
+void runPendingMessages();
 
 }  // namespace wintest

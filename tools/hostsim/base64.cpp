@@ -1,37 +1,67 @@
+#include <array>
+
 #include "tools/hostsim/converters.h"
 
 namespace hostsim {
 namespace {
 
-int sextetOf(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
+constexpr signed char kSkip = -1;
+constexpr signed char kPadding = -2;
+
+constexpr std::array<signed char, 256> sextets() {
+    std::array<signed char, 256> table{};
+    for (auto& value : table) value = kSkip;
+    for (int i = 0; i < 26; ++i) {
+        table['A' + i] = static_cast<signed char>(i);
+        table['a' + i] = static_cast<signed char>(i + 26);
+    }
+    for (int i = 0; i < 10; ++i) table['0' + i] = static_cast<signed char>(i + 52);
+    table['+'] = 62;
+    table['/'] = 63;
+    table['='] = kPadding;
+    return table;
 }
+
+constexpr std::array<signed char, 256> kSextets = sextets();
 
 }  // namespace
 
 // Line breaks, white space and any other stray character are skipped; the
 // first "=" ends the data, as whatever follows padding is not base64.
-std::string decodeBase64(const std::string& encoded) {
-    std::string out;
-    out.reserve(encoded.size() / 4 * 3 + 3);
+std::string decodeBase64(std::string_view encoded) {
+    std::string out(encoded.size() / 4 * 3 + 3, '\0');
+    const auto* in = reinterpret_cast<const unsigned char*>(encoded.data());
+    const std::size_t size = encoded.size();
+    std::size_t written = 0;
     unsigned bits = 0;
     int bitCount = 0;
-    for (const char ch : encoded) {
-        if (ch == '=') break;
-        const int sextet = sextetOf(static_cast<unsigned char>(ch));
-        if (sextet < 0) continue;
+    for (std::size_t i = 0; i < size;) {
+        // Four characters of the alphabet in a row (nearly all of a body
+        // split into lines) give three bytes at once.
+        if (bitCount == 0 && i + 4 <= size) {
+            const int a = kSextets[in[i]], b = kSextets[in[i + 1]], c = kSextets[in[i + 2]], d = kSextets[in[i + 3]];
+            if ((a | b | c | d) >= 0) {
+                const unsigned group = static_cast<unsigned>(a << 18 | b << 12 | c << 6 | d);
+                out[written++] = static_cast<char>(group >> 16);
+                out[written++] = static_cast<char>(group >> 8 & 0xFF);
+                out[written++] = static_cast<char>(group & 0xFF);
+                i += 4;
+                continue;
+            }
+        }
+        const signed char sextet = kSextets[in[i++]];
+        if (sextet < 0) {
+            if (sextet == kPadding) break;
+            continue;
+        }
         bits = (bits << 6) | static_cast<unsigned>(sextet);
         bitCount += 6;
         if (bitCount >= 8) {
             bitCount -= 8;
-            out += static_cast<char>((bits >> bitCount) & 0xFF);
+            out[written++] = static_cast<char>((bits >> bitCount) & 0xFF);
         }
     }
+    out.resize(written);
     return out;
 }
 

@@ -50,18 +50,52 @@ std::string decodeQ(const std::string& text) {
     return out;
 }
 
+// Where the next "?=" and the next white space are, at or after a position.
+// Candidate words are tried left to right, so both searches only move
+// forward: a long header full of "=?" that never close is scanned once, not
+// once per candidate.
+class Lookahead {
+public:
+    explicit Lookahead(const std::string& text) : text_(text) {}
+
+    std::size_t nextClose(std::size_t from) {
+        if (from < closeFrom_ || (close_ != std::string::npos && close_ < from)) {
+            close_ = text_.find("?=", from);
+            closeFrom_ = from;
+        }
+        return close_;
+    }
+
+    std::size_t nextSpace(std::size_t from) {
+        if (from < spaceFrom_ || (space_ != std::string::npos && space_ < from)) {
+            space_ = from;
+            while (space_ < text_.size() && !std::isspace(static_cast<unsigned char>(text_[space_]))) ++space_;
+            if (space_ == text_.size()) space_ = std::string::npos;
+            spaceFrom_ = from;
+        }
+        return space_;
+    }
+
+private:
+    const std::string& text_;
+    std::size_t close_ = std::string::npos;
+    std::size_t closeFrom_ = std::string::npos;
+    std::size_t space_ = std::string::npos;
+    std::size_t spaceFrom_ = std::string::npos;
+};
+
 // Parses "=?charset[*language]?B|Q?text?=" at `pos`; none when malformed.
-std::optional<Segment> parseWord(const std::string& text, std::size_t pos, std::size_t& end) {
+std::optional<Segment> parseWord(const std::string& text, std::size_t pos, std::size_t& end, Lookahead& ahead) {
     const std::size_t charsetEnd = text.find('?', pos + 2);
     if (charsetEnd == std::string::npos || charsetEnd == pos + 2 || charsetEnd + 2 >= text.size()) return std::nullopt;
     std::string label = text.substr(pos + 2, charsetEnd - pos - 2);
     const char encoding = static_cast<char>(std::toupper(static_cast<unsigned char>(text[charsetEnd + 1])));
     if (hasSpace(label) || (encoding != 'B' && encoding != 'Q') || text[charsetEnd + 2] != '?') return std::nullopt;
     const std::size_t textStart = charsetEnd + 3;
-    const std::size_t close = text.find("?=", textStart);
+    const std::size_t close = ahead.nextClose(textStart);
     if (close == std::string::npos) return std::nullopt;
+    if (ahead.nextSpace(textStart) < close) return std::nullopt;
     const std::string encoded = text.substr(textStart, close - textStart);
-    if (hasSpace(encoded)) return std::nullopt;
 
     const std::size_t star = label.find('*');  // RFC 2231 language suffix
     if (star != std::string::npos) label.erase(star);
@@ -82,6 +116,7 @@ Segment plainSegment(const std::string& text) {
 
 std::vector<Segment> split(const std::string& text) {
     std::vector<Segment> segments;
+    Lookahead ahead(text);
     std::string plain;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -91,7 +126,7 @@ std::vector<Segment> split(const std::string& text) {
             break;
         }
         std::size_t end = 0;
-        auto word = parseWord(text, start, end);
+        auto word = parseWord(text, start, end, ahead);
         if (!word) {
             plain += text.substr(i, start + 2 - i);
             i = start + 2;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/files.h"
@@ -37,14 +38,15 @@ char* hostBlock(const std::string& text) {
     return block;
 }
 
-int convertFile(const char* outputPath, const char* inputPath, std::string (*decode)(const std::string&)) {
+int convertFile(const char* outputPath, const char* inputPath, std::string (*decode)(std::string_view)) {
     if (!outputPath || !inputPath) return 0;
     const auto input = platform::readFile(inputPath);
     if (!input) return 0;
     std::string decoded = decode(*input);
-    // The host writes binary output whole, NULs included.
+    // The host writes binary output whole, NULs included, in one write.
     std::FILE* file = std::fopen(outputPath, "wb");
     if (!file) return 0;
+    std::setvbuf(file, nullptr, _IONBF, 0);
     const bool ok = std::fwrite(decoded.data(), 1, decoded.size(), file) == decoded.size();
     return std::fclose(file) == 0 && ok ? 1 : 0;
 }
@@ -99,7 +101,7 @@ const char* BKA_CALL BKA_GetTempFileName(const char* extension) {
         char name[32];
         std::snprintf(name, sizeof name, "tv%05X.", ++counter & 0xFFFFF);
         path = simHost().tempFolder + name + suffix;
-    } while (platform::fileExists(path) || !platform::listDirectory(path, "").empty());
+    } while (platform::pathExists(path));
     return simHost().keep("tempFileName", path);
 }
 
@@ -139,14 +141,13 @@ char* BKA_CALL BKA_GetSource(const char* /*mailId*/) {
 const char* BKA_CALL BKA_GetText(char* mimeType, int size) {
     record("BKA_GetText");
     copyToBuffer(simHost().message.bodyMimeType, mimeType, size);
-    return simHost().keep("bodyText", simHost().message.bodyText);
+    // The host keeps the body; a large one is not copied to be handed out.
+    return simHost().message.bodyText.c_str();
 }
 
 int BKA_CALL BKA_GetSpecifiedHeader(const char* name, char* buffer, int size) {
     record("BKA_GetSpecifiedHeader");
-    for (const auto& header : simHost().message.headers) {
-        if (sameNameNoCase(header.first, name)) return copyToBuffer(header.second, buffer, size);
-    }
+    if (const std::string* value = simHost().messageHeader(name)) return copyToBuffer(*value, buffer, size);
     // An absent header leaves the buffer as it was, as a real host may.
     return 0;
 }
@@ -177,6 +178,8 @@ void BKA_CALL BKA_CompSetText(HostWindow window, int /*flags*/, const char* text
 void* BKA_CALL BKA_Alloc(int size) {
     record("BKA_Alloc");
     if (simHost().allocationsFail) return nullptr;
+    if (simHost().refusedAllocationSize != 0 && static_cast<std::size_t>(size) == simHost().refusedAllocationSize)
+        return nullptr;
     return simHost().allocate(size < 0 ? 0 : static_cast<std::size_t>(size));
 }
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -15,9 +16,11 @@ constexpr int kMaxDepth = 32;
 
 using HeaderList = std::vector<std::pair<std::string, std::string>>;
 
+// Views into the message's source text, which the host keeps: a large
+// message is then read without copying its parts.
 struct Entity {
     HeaderList headers;  // unfolded, values as written
-    std::string body;
+    std::string_view body;
 };
 
 struct ContentType {
@@ -31,15 +34,16 @@ struct FoundText {
     std::string charset;
 };
 
-std::string lower(std::string text) {
+std::string lower(std::string_view view) {
+    std::string text(view);
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
-std::string trim(const std::string& text) {
+std::string trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    if (first == std::string_view::npos) return std::string();
+    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
 }
 
 bool startsWithNoCase(const std::string& text, const std::string& prefix) {
@@ -49,25 +53,25 @@ bool startsWithNoCase(const std::string& text, const std::string& prefix) {
 // One line of `text` from `pos`: its content without the line break, and
 // where the next line starts.
 struct Line {
-    std::string content;
+    std::string_view content;
     std::size_t next;
 };
 
-Line lineAt(const std::string& text, std::size_t pos) {
+Line lineAt(std::string_view text, std::size_t pos) {
     const std::size_t newline = text.find('\n', pos);
-    const std::size_t end = newline == std::string::npos ? text.size() : newline;
-    std::string content = text.substr(pos, end - pos);
-    if (!content.empty() && content.back() == '\r') content.pop_back();
-    return {content, newline == std::string::npos ? text.size() : newline + 1};
+    const std::size_t end = newline == std::string_view::npos ? text.size() : newline;
+    std::string_view content = text.substr(pos, end - pos);
+    if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
+    return {content, newline == std::string_view::npos ? text.size() : newline + 1};
 }
 
 // The field name ends at the colon or, in the obsolete syntax that some
 // mailers still write ("From  : John"), at white space before it.
-std::size_t fieldNameLength(const std::string& line) {
+std::size_t fieldNameLength(std::string_view line) {
     const std::size_t colon = line.find(':');
-    if (colon == 0 || colon == std::string::npos) return 0;
+    if (colon == 0 || colon == std::string_view::npos) return 0;
     const std::size_t end = line.find_last_not_of(" \t", colon - 1);
-    const std::size_t length = end == std::string::npos ? 0 : end + 1;
+    const std::size_t length = end == std::string_view::npos ? 0 : end + 1;
     for (std::size_t i = 0; i < length; ++i) {
         const auto c = static_cast<unsigned char>(line[i]);
         if (c < 33 || c > 126) return 0;
@@ -75,12 +79,12 @@ std::size_t fieldNameLength(const std::string& line) {
     return length;
 }
 
-bool isHeaderLine(const std::string& line) { return fieldNameLength(line) > 0; }
+bool isHeaderLine(std::string_view line) { return fieldNameLength(line) > 0; }
 
-bool isContinuation(const std::string& line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
+bool isContinuation(std::string_view line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
 
 // Text whose first line is no header has no header block: all of it is body.
-Entity parseEntity(const std::string& text) {
+Entity parseEntity(std::string_view text) {
     Entity entity;
     std::size_t pos = 0;
     if (!isHeaderLine(lineAt(text, 0).content)) {
@@ -150,39 +154,40 @@ ContentType parseContentType(const std::string& value) {
     return type;
 }
 
-// The bodies between the delimiter lines; the line break before a delimiter
-// belongs to the delimiter. A missing close delimiter ends the last part at
-// the end of the text.
-std::vector<std::string> splitMultipart(const std::string& body, const std::string& boundary) {
+// Calls `visit` with each body between the delimiter lines, in order, until
+// it returns false; the line break before a delimiter belongs to the
+// delimiter. A missing close delimiter ends the last part at the end of the
+// text.
+template <typename Visit>
+void forEachBodyPart(std::string_view body, const std::string& boundary, Visit&& visit) {
     const std::string delimiter = "--" + boundary;
-    std::vector<std::string> parts;
+    const std::string closingDelimiter = delimiter + "--";
     std::optional<std::size_t> partStart;
     std::size_t pos = 0;
     while (pos < body.size()) {
         const Line line = lineAt(body, pos);
-        const std::string content = line.content.substr(0, line.content.find_last_not_of(" \t") + 1);
-        const bool closing = content == delimiter + "--";
+        const std::string_view content = line.content.substr(0, line.content.find_last_not_of(" \t") + 1);
+        const bool closing = content == closingDelimiter;
         if (content == delimiter || closing) {
             if (partStart) {
                 std::size_t end = pos;
                 if (end > *partStart && body[end - 1] == '\n') --end;
                 if (end > *partStart && body[end - 1] == '\r') --end;
-                parts.push_back(body.substr(*partStart, end - *partStart));
+                if (!visit(body.substr(*partStart, end - *partStart))) return;
             }
-            if (closing) return parts;
+            if (closing) return;
             partStart = line.next;
         }
         pos = line.next;
     }
-    if (partStart) parts.push_back(body.substr(std::min(*partStart, body.size())));
-    return parts;
+    if (partStart) visit(body.substr(std::min(*partStart, body.size())));
 }
 
 std::string transferDecoded(const Entity& entity) {
     const std::string encoding = lower(trim(headerValue(entity.headers, "Content-Transfer-Encoding")));
     if (encoding == "base64") return decodeBase64(entity.body);
     if (encoding == "quoted-printable") return decodeQuotedPrintable(entity.body);
-    return entity.body;
+    return std::string(entity.body);
 }
 
 struct Search {
@@ -195,9 +200,10 @@ void walk(const Entity& entity, int depth, Search& search) {
     const ContentType type = parseContentType(headerValue(entity.headers, "Content-Type"));
     if (startsWithNoCase(type.mediaType, "multipart/")) {
         if (type.boundary.empty() || depth >= kMaxDepth) return;
-        for (const std::string& part : splitMultipart(entity.body, type.boundary)) {
+        forEachBodyPart(entity.body, type.boundary, [&](std::string_view part) {
             walk(parseEntity(part), depth + 1, search);
-        }
+            return !search.html;
+        });
         return;
     }
     if (startsWithNoCase(trim(headerValue(entity.headers, "Content-Disposition")), "attachment")) return;
@@ -209,24 +215,24 @@ void walk(const Entity& entity, int depth, Search& search) {
 
 }  // namespace
 
-SimMessage loadMessage(const std::string& rawSource, const std::string& localCodePage) {
+SimMessage loadMessage(std::string rawSource, const std::string& localCodePage) {
     SimMessage message;
-    message.rawSource = rawSource;
-    const Entity root = parseEntity(rawSource);
+    message.rawSource = std::move(rawSource);
+    const Entity root = parseEntity(message.rawSource);
     for (const auto& header : root.headers) {
         message.headers.emplace_back(header.first, decodeEncodedWords(header.second, localCodePage));
     }
 
     Search search;
     walk(root, 0, search);
-    const std::optional<FoundText>& body = search.html ? search.html : search.plain;
+    std::optional<FoundText>& body = search.html ? search.html : search.plain;
     message.bodyMimeType = search.html ? "text/html" : "text/plain";
     message.charset = parseContentType(headerValue(root.headers, "Content-Type")).charset;
     if (body) {
         if (!body->charset.empty()) message.charset = body->charset;
-        const auto converted = message.charset.empty() ? std::nullopt
-                                                       : convertCharset(body->text, message.charset, localCodePage);
-        message.bodyText = converted ? *converted : body->text;
+        auto converted = message.charset.empty() ? std::nullopt
+                                                 : convertCharset(body->text, message.charset, localCodePage);
+        message.bodyText = converted ? std::move(*converted) : std::move(body->text);
     }
     return message;
 }

@@ -13,7 +13,8 @@ namespace hostsim {
 // text/plain part (attachments aside), transfer-decoded and converted from
 // its charset into `localCodePage`; without either it is empty "text/plain".
 // The charset is that part's charset parameter, else the top-level one.
-SimMessage loadMessage(const std::string& rawSource, const std::string& localCodePage);
+// The source becomes the message's rawSource without being copied.
+SimMessage loadMessage(std::string rawSource, const std::string& localCodePage);
 
 // The Subject a reply ("Re: ") or forward ("Fw: ") compose window starts with.
 std::string composeSubject(const std::string& subject, bool forward);

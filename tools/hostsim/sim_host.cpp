@@ -1,9 +1,11 @@
 #include "tools/hostsim/sim_host.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "platform/host_api.h"
+#include "platform/large_blocks.h"
 #include "tools/hostsim/host_functions.h"
 
 namespace hostsim {
@@ -15,6 +17,7 @@ SimHost& simHost() {
 
 void* SimHost::allocate(std::size_t size) {
     void* block = std::calloc(size == 0 ? 1 : size, 1);
+    if (block) platform::adviseLargeBlock(block, size);
     if (block) blocks_[block] = size;
     return block;
 }
@@ -45,11 +48,47 @@ int SimHost::countCalls(const std::string& name) const {
     return static_cast<int>(std::count(calls.begin(), calls.end(), name));
 }
 
+namespace {
+
+std::string lowerCase(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+}  // namespace
+
+const std::string* SimHost::messageHeader(const char* name) const {
+    if (!name) return nullptr;
+    const std::string wanted = lowerCase(name);
+    const auto& headers = message.headers;
+    if (indexedHeaders_ == headers.data() && indexedCount_ == headers.size()) {
+        const auto found = headerIndex_.find(wanted);
+        if (found == headerIndex_.end()) return nullptr;
+        // An entry renamed since the index was made is looked for one by one.
+        if (lowerCase(headers[found->second].first) == wanted) return &headers[found->second].second;
+    }
+    for (const auto& header : headers) {
+        if (header.first.size() == wanted.size() && lowerCase(header.first) == wanted) return &header.second;
+    }
+    return nullptr;
+}
+
+void SimHost::indexMessageHeaders() {
+    headerIndex_.clear();
+    for (std::size_t i = 0; i < message.headers.size(); ++i) headerIndex_.emplace(lowerCase(message.headers[i].first), i);
+    indexedHeaders_ = message.headers.data();
+    indexedCount_ = message.headers.size();
+}
+
 void SimHost::reset() {
     for (auto& block : blocks_) std::free(block.first);
     blocks_.clear();
     invalidFrees_ = 0;
     kept_.clear();
+    headerIndex_.clear();
+    indexedHeaders_ = nullptr;
+    indexedCount_ = 0;
     version = "2.00.07";
     dataFolder.clear();
     currentMailBox.clear();
@@ -61,6 +100,7 @@ void SimHost::reset() {
     composeMailHandler = nullptr;
     std::fill(std::begin(windowHandles), std::end(windowHandles), nullptr);
     allocationsFail = false;
+    refusedAllocationSize = 0;
     calls.clear();
     commands.clear();
     nextCommandId = 40001;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -56,6 +57,8 @@ public:
     HostWindow windowHandles[4] = {nullptr, nullptr, nullptr, nullptr};
     // A host out of memory: BKA_Alloc and BKA_ReAlloc hand out no block.
     bool allocationsFail = false;
+    // Not 0: only blocks of exactly this size are refused.
+    std::size_t refusedAllocationSize = 0;
 
     // What the plug-in did.
     std::vector<std::string> calls;  // "BKA_Name" of every call, in order
@@ -75,6 +78,14 @@ public:
     const char* keep(const std::string& slot, std::string text);
 
     int countCalls(const std::string& name) const;
+
+    // The value of the message's first header named `name` (any case), or
+    // null. Looked up in an index once indexMessageHeaders() has run for
+    // headers that stay as they are, as the tool's do (a message with many
+    // headers and a template with many %h would otherwise cost their
+    // product); else one by one.
+    const std::string* messageHeader(const char* name) const;
+    void indexMessageHeaders();
     void reset();  // back to a freshly started host; outstanding blocks are freed
 
     ~SimHost();
@@ -83,6 +94,9 @@ private:
     std::map<void*, std::size_t> blocks_;
     std::size_t invalidFrees_ = 0;
     std::map<std::string, std::string> kept_;
+    std::unordered_map<std::string, std::size_t> headerIndex_;  // lower-case name -> first entry
+    const void* indexedHeaders_ = nullptr;
+    std::size_t indexedCount_ = 0;
 };
 
 SimHost& simHost();

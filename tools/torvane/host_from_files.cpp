@@ -19,20 +19,6 @@ namespace {
 // and the plug-in's code the names it decodes itself.
 constexpr const char* kLocalCodePage = "UTF-8";
 
-std::string headerOf(const hostsim::SimMessage& message, const char* name) {
-    for (const auto& header : message.headers) {
-        if (header.first.size() == std::char_traits<char>::length(name)) {
-            bool same = true;
-            for (std::size_t i = 0; same && i < header.first.size(); ++i) {
-                same = std::tolower(static_cast<unsigned char>(header.first[i])) ==
-                       std::tolower(static_cast<unsigned char>(name[i]));
-            }
-            if (same) return header.second;
-        }
-    }
-    return std::string();
-}
-
 std::string systemTempFolder() {
     for (const char* variable : {"TMPDIR", "TEMP", "TMP"}) {
         if (const char* value = std::getenv(variable)) {
@@ -83,19 +69,27 @@ std::string defaultTemplatePath(bool forward) {
            (forward ? "torvanefwd.tml" : "torvane.tml");
 }
 
-HostWindow playHost(const HostFiles& files) {
+void startHost(const HostFiles& files) {
     hostsim::SimHost& host = hostsim::simHost();
     host.reset();
     hostsim::installSimulatedHost();
     host.localCodePage = kLocalCodePage;
     platform::setLocalCodePage(kLocalCodePage);
-    host.message = hostsim::loadMessage(files.rawMessage, kLocalCodePage);
     host.dataFolder.clear();
     host.currentMailBox = files.mailboxFolder;
     host.tempFolder = files.tempFolder;
+}
+
+HostWindow playHost(HostFiles& files) {
+    startHost(files);
+    hostsim::SimHost& host = hostsim::simHost();
+    host.message = hostsim::loadMessage(std::move(files.rawMessage), kLocalCodePage);
+    host.indexMessageHeaders();
+    files.rawMessage.clear();
     // Any value identifies the one compose window; it is never dereferenced.
     HostWindow window = reinterpret_cast<HostWindow>(static_cast<std::uintptr_t>(0x7e57));
-    host.compositions[window].subject = hostsim::composeSubject(headerOf(host.message, "Subject"), files.forward);
+    const std::string* subject = host.messageHeader("Subject");
+    host.compositions[window].subject = hostsim::composeSubject(subject ? *subject : std::string(), files.forward);
     return window;
 }
 

@@ -15,8 +15,13 @@ struct HostFiles {
     bool forward = false;
 };
 
-// Resets the simulated host and loads it; returns the compose window's handle.
-HostWindow playHost(const HostFiles& files);
+// Resets the simulated host to the files' folders, with no message loaded
+// (what inspecting a message needs).
+void startHost(const HostFiles& files);
+
+// startHost, then the message as the one being answered (moved out of
+// `files`, not copied); returns the compose window's handle.
+HostWindow playHost(HostFiles& files);
 
 // `folder` with one trailing path separator.
 std::string asFolder(const std::string& folder);

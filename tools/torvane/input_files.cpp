@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
+#include "platform/large_blocks.h"
 #include "tools/torvane/cli_errors.h"
 
 namespace torvane {
@@ -19,12 +19,19 @@ std::string readInputFile(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) throw fail(std::strerror(errno));
     if (S_ISDIR(info.st_mode)) throw fail(std::strerror(EISDIR));
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw fail(std::strerror(errno ? errno : EACCES));
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) throw fail("read error");
-    return content.str();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) throw fail(std::strerror(errno ? errno : EACCES));
+    // Read straight into the text that is kept (the host's copy of a message):
+    // a large message is not copied on the way.
+    std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
+    platform::adviseLargeBlock(content.data(), content.capacity());
+    char chunk[1 << 16];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) content.append(chunk, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) throw fail("read error");
+    return content;
 }
 
 namespace {

@@ -122,7 +122,8 @@ int inspectCommand(const std::vector<std::string>& words, std::ostream& out, std
     files.rawMessage = readMessageFile(messagePath);
     files.tempFolder = asFolder(".");
     files.mailboxFolder = asFolder(".");
-    playHost(files);
+    // The tree is all that is shown: the message is parsed, never decoded.
+    startHost(files);
     platform::setMessageBoxSink([&err](const std::string& text, const std::string& caption) {
         err << "torvane: " << caption << (caption.empty() ? "" : ": ") << text << '\n';
     });

@@ -2,6 +2,7 @@
 #include <ctime>
 #include <filesystem>
 #include <ostream>
+#include <utility>
 
 #include "composer/compose_core.h"
 #include "platform/files.h"
@@ -109,7 +110,7 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
         break;
     }
 
-    std::string html = result.html;
+    std::string html = std::move(result.html);
     if (arguments.has("--charset")) html = rerenderedText(session, arguments.value("--charset"));
     if (arguments.has("--preview")) html = withPreviewPolicy(html);
 

@@ -34,8 +34,24 @@ public:
     }
 
 private:
-    int lineOf(std::size_t position) const {
-        return 1 + static_cast<int>(std::count(html_.begin(), html_.begin() + static_cast<std::ptrdiff_t>(position), '\n'));
+    // The text is examined from front to back, so lines are counted once
+    // and each "}" is looked for once: a template of many placeholders, or
+    // of many unclosed ones, costs no scan of the rest of it for each.
+    int lineOf(std::size_t position) {
+        if (position < countedTo_) {
+            countedTo_ = 0;
+            lines_ = 1;
+        }
+        lines_ += static_cast<int>(std::count(html_.begin() + static_cast<std::ptrdiff_t>(countedTo_),
+                                              html_.begin() + static_cast<std::ptrdiff_t>(position), '\n'));
+        countedTo_ = position;
+        return lines_;
+    }
+
+    std::size_t closingBraceFrom(std::size_t from) {
+        if (from < closeFrom_ || (close_ != std::string::npos && close_ < from)) close_ = html_.find('}', from);
+        closeFrom_ = from;
+        return close_;
     }
 
     void warn(std::size_t at, std::size_t length, const std::string& note) {
@@ -54,17 +70,19 @@ private:
     // braces are not all there. `complete` counts the pairs that closed. With
     // `nested`, a %CETXT inside an argument is taken whole: the renderer fills
     // %CETXT before any other placeholder, so "%D{%CETXT{a}{b}}" is one %D.
-    std::size_t braceArguments(std::size_t at, int pairs, int& complete, bool nested) const {
+    std::size_t braceArguments(std::size_t at, int pairs, int& complete, bool nested) {
         complete = 0;
         for (int i = 0; i < pairs; ++i) {
             if (at >= html_.size() || html_[at] != '{') return std::string::npos;
-            std::size_t close = html_.find('}', at + 1);
-            std::size_t reopen = html_.find('{', at + 1);
-            while (close != std::string::npos && reopen < close) {
-                const std::size_t after = nested ? charsetTextEnd(reopen) : std::string::npos;
-                if (after == std::string::npos) return std::string::npos;
-                close = html_.find('}', after);
-                reopen = html_.find('{', after);
+            std::size_t from = at + 1;
+            std::size_t close = closingBraceFrom(from);
+            while (close != std::string::npos) {
+                const void* reopen = std::memchr(html_.data() + from, '{', close - from);
+                if (!reopen) break;
+                from = nested ? charsetTextEnd(static_cast<std::size_t>(static_cast<const char*>(reopen) - html_.data()))
+                              : std::string::npos;
+                if (from == std::string::npos) return std::string::npos;
+                close = closingBraceFrom(from);
             }
             if (close == std::string::npos) return std::string::npos;
             ++complete;
@@ -75,7 +93,7 @@ private:
 
     // The end of the %CETXT whose arguments open at `brace`, or npos. Its own
     // arguments cannot hold another: the first "}" ends them.
-    std::size_t charsetTextEnd(std::size_t brace) const {
+    std::size_t charsetTextEnd(std::size_t brace) {
         static const std::string name = "%CETXT";
         const bool named = brace >= name.size() && html_.compare(brace - name.size(), name.size(), name) == 0;
         // "%%CETXT" is literal text, and its braces then end the outer argument.
@@ -102,7 +120,7 @@ private:
             }
             const bool opened = argumentsAt < html_.size() && html_[argumentsAt] == '{';
             if (form.braces == 2 && complete == 1) {
-                warn(at, std::min<std::size_t>(html_.size(), html_.find('}', argumentsAt) + 1) - at,
+                warn(at, std::min<std::size_t>(html_.size(), closingBraceFrom(argumentsAt) + 1) - at,
                      "%CETXT takes two pairs of braces; with one it stays as written");
                 return argumentsAt;
             }
@@ -165,6 +183,10 @@ private:
 
     const std::string& html_;
     TemplateCheck check_;
+    std::size_t countedTo_ = 0;
+    int lines_ = 1;
+    std::size_t close_ = std::string::npos;
+    std::size_t closeFrom_ = std::string::npos;
 };
 
 }  // namespace

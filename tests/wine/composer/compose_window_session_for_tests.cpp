@@ -11,4 +11,4 @@ ComposeWindowSession::ComposeWindowSession(HWND composeWindow, SessionKind kind,
       oleaccModule(oleaccModule),
       getObjectMessage(getObjectMessage) {}
 
-ComposeWindowSession::~ComposeWindowSession() = default;
+ComposeWindowSession::~ComposeWindowSession() { releaseDocument(); }

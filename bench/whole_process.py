@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""Whole-process benchmark of the torvane tool, as a user waits for it.
+
+Builds the optimised tool (preset native-release), writes the realistic
+messages of 1, 10 and 25 MB and the 5,000-picture message, then times in one
+run, side by side on the same files:
+
+  GMime 3    a process that reads the message, parses it and walks its parts
+  inspect    torvane inspect MESSAGE
+  render     torvane render MESSAGE, every attachment and picture written
+  floor      reading the message and writing what render leaves on disk
+             (cat, then cp -r of one render's folder)
+
+Each figure is the median of --runs runs (default 5), the programs taking
+turns so that they share the machine's load. Peak is the process's peak
+resident memory divided by the message's size. CPU is user + system time,
+steadier than wall time on a busy machine. Not part of the test command.
+"""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.path.join(ROOT, "build", "native-release")
+TORVANE = os.path.join(BUILD, "tools", "torvane", "torvane")
+MAKE_MESSAGES = os.path.join(BUILD, "bench", "make_messages")
+GMIME = os.path.join(BUILD, "bench", "gmime_parse_walk")
+TIME = "/usr/bin/time"
+MESSAGES = ["realistic-1mb.eml", "realistic-10mb.eml", "realistic-25mb.eml", "pictures-5000.eml"]
+
+
+def build():
+    subprocess.run(["cmake", "--preset", "native-release"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", "--preset", "native-release", "--target", "torvane", "make_messages"],
+                   cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+    gmime = subprocess.run(["cmake", "--build", "--preset", "native-release", "--target", "gmime_parse_walk"],
+                           cwd=ROOT, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if gmime.returncode != 0:
+        sys.exit("whole_process: GMime 3 is needed for the comparison (apt-get install libgmime-3.0-dev)")
+
+
+def run(argv, env=None):
+    """Runs one process with its output discarded: (wall s, CPU s, peak bytes).
+
+    GNU time starts it and reports its peak: a process started straight from
+    this script would count the script's own memory in its peak, which Linux
+    carries over the exec.
+    """
+    actions = [(os.POSIX_SPAWN_OPEN, 1, os.devnull, os.O_WRONLY, 0),
+               (os.POSIX_SPAWN_OPEN, 2, os.devnull, os.O_WRONLY, 0)]
+    with tempfile.NamedTemporaryFile("r") as peak:
+        started = time.perf_counter()
+        pid = os.posix_spawn(TIME, [TIME, "-f", "%M", "-o", peak.name] + argv, env or os.environ,
+                             file_actions=actions)
+        _, status, usage = os.wait4(pid, 0)
+        wall = time.perf_counter() - started
+        if os.waitstatus_to_exitcode(status) != 0:
+            sys.exit("whole_process: failed: " + " ".join(argv))
+        kilobytes = int(peak.read().split()[-1])
+    return wall, usage.ru_utime + usage.ru_stime, kilobytes * 1024
+
+
+def fresh_folder(root):
+    return tempfile.mkdtemp(prefix="torvane-bench-", dir=root)
+
+
+def measure(message, runs, temp_root):
+    env = dict(os.environ, TORVANE_RANDOM_SEED="1")
+    results = {name: [] for name in ("gmime", "inspect", "render", "floor")}
+    for _ in range(runs):
+        results["gmime"].append(run([GMIME, message]))
+        results["inspect"].append(run([TORVANE, "inspect", message]))
+        folder = fresh_folder(temp_root)
+        results["render"].append(run([TORVANE, "render", message, "--temp", folder,
+                                      "-o", os.path.join(folder, "reply.html")], env))
+        copy = folder + "-copy"
+        results["floor"].append(run(["/bin/sh", "-c", 'cat "$1" >/dev/null && cp -r "$2" "$3"', "sh",
+                                     message, folder, copy]))
+        shutil.rmtree(folder)
+        shutil.rmtree(copy)
+    return {name: tuple(statistics.median(run[i] for run in values) for i in range(3))
+            for name, values in results.items()}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--temp-root", default="/dev/shm" if os.path.isdir("/dev/shm") else tempfile.gettempdir(),
+                        help="where render's folders go (default: /dev/shm, so that the disk is not measured)")
+    parser.add_argument("--no-build", action="store_true", help="use the tool as built")
+    parser.add_argument("--torvane", help="time this torvane executable instead (say, an earlier build)")
+    options = parser.parse_args()
+    global TORVANE
+    if options.torvane:
+        TORVANE = os.path.abspath(options.torvane)
+
+    if not os.path.exists(TIME):
+        subprocess.run(["apt-get", "install", "-y", "-q", "time"], check=True, stdout=subprocess.DEVNULL)
+    if not options.no_build:
+        build()
+    folder = os.path.join(BUILD, "bench-messages")
+    os.makedirs(folder, exist_ok=True)
+    subprocess.run([MAKE_MESSAGES, folder], check=True)
+
+    print(f"median of {options.runs} runs; load average {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores; "
+          f"render's files in {options.temp_root}")
+    header = (f"{'message':<20} {'MB':>5} | {'GMime s':>7} | {'inspect s':>9} {'/GMime':>6} {'peak':>5} | "
+              f"{'render s':>8} {'/GMime':>6} {'peak':>5} | {'floor s':>7} | CPU s: GMime inspect render")
+    print(header)
+    print("-" * len(header))
+    for name in MESSAGES:
+        path = os.path.join(folder, name)
+        size = os.path.getsize(path)
+        result = measure(path, options.runs, options.temp_root)
+        gmime, inspect, render, floor = (result[key] for key in ("gmime", "inspect", "render", "floor"))
+        print(f"{name:<20} {size / 1e6:5.1f} | {gmime[0]:7.3f} | {inspect[0]:9.3f} {inspect[0] / gmime[0]:5.2f}x "
+              f"{inspect[2] / size:4.2f}x | {render[0]:8.3f} {render[0] / gmime[0]:5.2f}x {render[2] / size:4.2f}x | "
+              f"{floor[0]:7.3f} | {gmime[1]:.3f} {inspect[1]:.3f} {render[1]:.3f}")
+    print("targets: 25 MB inspect <= 1.0x GMime, peak <= 2.5x; render <= 3x GMime, peak <= 3.5x; "
+          "pictures-5000 render < 0.3 s")
+
+
+if __name__ == "__main__":
+    main()

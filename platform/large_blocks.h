@@ -1,0 +1,28 @@
+// Large blocks that a flow writes once from start to end: a message's text,
+// its parsed lines, the source block the host hands out. Each first touch
+// of a fresh page costs a trap into the kernel; for blocks of megabytes
+// those traps, not the copying, are most of the time. Where the system can
+// back such a block with huge pages (Linux), it is asked to.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+namespace platform {
+
+struct LargeBlockRelease {
+    void operator()(char* block) const;
+};
+using LargeBlock = std::unique_ptr<char, LargeBlockRelease>;
+
+// `bytes` of uninitialised memory, never empty; throws std::bad_alloc. On
+// Linux a block of 2 MB or more starts on a huge-page boundary and is
+// advised as below.
+LargeBlock allocateLargeBlock(std::size_t bytes);
+
+// For a block allocated elsewhere. Advice only: the block works the same
+// whether it is taken or not. Only the whole 2 MB stretches inside the
+// block are affected.
+void adviseLargeBlock(void* block, std::size_t bytes);
+
+}  // namespace platform

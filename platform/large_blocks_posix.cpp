@@ -1,0 +1,45 @@
+#include "platform/large_blocks.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace platform {
+
+namespace {
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+}
+
+void LargeBlockRelease::operator()(char* block) const { std::free(block); }
+
+LargeBlock allocateLargeBlock(std::size_t bytes) {
+    void* block = nullptr;
+#if defined(__linux__)
+    if (bytes >= kHugePage) {
+        const std::size_t rounded = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+        block = std::aligned_alloc(kHugePage, rounded);
+        if (block) adviseLargeBlock(block, rounded);
+    }
+#endif
+    if (!block) block = std::malloc(bytes == 0 ? 1 : bytes);
+    if (!block) throw std::bad_alloc();
+    return LargeBlock(static_cast<char*>(block));
+}
+
+void adviseLargeBlock(void* block, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t first = (start + kHugePage - 1) & ~std::uintptr_t{kHugePage - 1};
+    const std::uintptr_t last = (start + bytes) & ~std::uintptr_t{kHugePage - 1};
+    if (first < last) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)bytes;
+#endif
+}
+
+}  // namespace platform
