@@ -10,8 +10,9 @@ namespace {
 const std::string kHtmlMessage = "examples/messages/html-with-image.eml";
 const std::string kPlainMessage = "examples/messages/plain-text.eml";
 const std::string kChineseMessage = "examples/messages/gb2312-report.eml";
-// A repeatable random signature, and local times of UTC+8 (Shanghai).
-const std::string kRepeatable = "TORVANE_RANDOM_SEED=1 TZ=CST-8";
+// The pair that uses every placeholder; without --template the tool takes the Classic pair.
+const std::string kEveryPlaceholder = " --template tests/data/template/torvane.tml";
+const std::string kEveryPlaceholderForward = " --forward --template tests/data/template/torvanefwd.tml";
 
 void writeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
@@ -40,11 +41,14 @@ void expectRenderingMatches(const std::string& name, const std::string& argument
 }  // namespace
 
 TEST(CliRender, SampleMessagesRenderAsExpected) {
-    expectRenderingMatches("html-with-image-reply", kHtmlMessage);
-    expectRenderingMatches("html-with-image-forward", kHtmlMessage + " --forward");
-    expectRenderingMatches("plain-text-reply", kPlainMessage + " --settings examples/testtorvane.ini");
-    expectRenderingMatches("gb2312-report-reply", kChineseMessage);
-    expectRenderingMatches("gb2312-report-utf8", kChineseMessage + " --charset UTF-8");
+    expectRenderingMatches("html-with-image-reply", kHtmlMessage + kEveryPlaceholder);
+    expectRenderingMatches("html-with-image-forward", kHtmlMessage + kEveryPlaceholderForward);
+    expectRenderingMatches("plain-text-reply",
+                           kPlainMessage + kEveryPlaceholder + " --settings examples/testtorvane.ini");
+    expectRenderingMatches("gb2312-report-reply", kChineseMessage + kEveryPlaceholder);
+    expectRenderingMatches("gb2312-report-utf8", kChineseMessage + kEveryPlaceholder + " --charset UTF-8");
+    expectRenderingMatches("html-with-image-classic-reply", kHtmlMessage);
+    expectRenderingMatches("gb2312-report-classic-forward", kChineseMessage + " --forward");
 }
 
 TEST(CliRender, TakesTheLanguageFromTheSettingsFile) {
@@ -53,7 +57,7 @@ TEST(CliRender, TakesTheLanguageFromTheSettingsFile) {
     const CliRun run =
         runTorvane("render " + kHtmlMessage + " --settings '" + work + "/zh.ini' --temp '" + work + "'", kRepeatable);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("<div><b>Date:</b> 2026年12月1日 星期二 16:14</div>"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("<b>Sent:</b> 2026年12月1日 星期二 16:14<br>"), std::string::npos) << run.out;
 }
 
 TEST(CliRender, SavesAttachmentsAndPicturesWhereTheHtmlPointsAt) {
@@ -181,9 +185,9 @@ TEST(CliInspect, AMessageWithoutMimeStructureIsOnePlainPart) {
     EXPECT_EQ(run.out, "#0 (no type) lines: 2 header, 1 body, 0 epilogue\nhtml part: none\n");
 }
 
-TEST(CliCheck, BundledTemplatesAreClean) {
+TEST(CliCheck, TheEveryPlaceholderPairIsClean) {
     for (const char* name : {"torvane.tml", "torvanefwd.tml"}) {
-        const CliRun run = runTorvane(std::string("check examples/templates/") + name);
+        const CliRun run = runTorvane(std::string("check tests/data/template/") + name);
         EXPECT_EQ(run.status, 0) << run.out << run.err;
         EXPECT_NE(run.out.find("warnings (0)"), std::string::npos);
     }

@@ -9,6 +9,9 @@ struct CliRun {
     std::string err;
 };
 
+// A repeatable random signature, and local times of UTC+8 (Shanghai).
+inline const std::string kRepeatable = "TORVANE_RANDOM_SEED=1 TZ=CST-8";
+
 // `arguments` is appended to the tool's path as written (shell syntax).
 CliRun runTorvane(const std::string& arguments, const std::string& environment = "");
 

@@ -17,10 +17,12 @@ std::vector<std::string> texts(const std::vector<torvane::TemplateFinding>& find
 TEST(TemplateCheck, ListsEveryPlaceholderFamilyWithItsLine) {
     const auto check = checkTemplateHtml(
         "<p>%f %n %a</p>\n<p>%CETXT{zh}{en} %G{Work} %LH{Files:}</p>\n"
-        "<p>%LV{} %h{\"x\"Cc} %R %m %S %D{d 'of' MMM}</p>");
+        "<p>%LV{} %h{\"x\"Cc} %R %m %S %D{d 'of' MMM}</p>\n"
+        "<p>%D{%CETXT{M'\xE6\x9C\x88'}{MMM}} %LH{<b>%CETXT{zh}{en}</b>}</p>");
     EXPECT_EQ(texts(check.placeholders),
               (std::vector<std::string>{"%f", "%n", "%a", "%CETXT{zh}{en}", "%G{Work}", "%LH{Files:}", "%LV{}",
-                                        "%h{\"x\"Cc}", "%R", "%m", "%S", "%D{d 'of' MMM}"}));
+                                        "%h{\"x\"Cc}", "%R", "%m", "%S", "%D{d 'of' MMM}",
+                                        "%D{%CETXT{M'\xE6\x9C\x88'}{MMM}}", "%LH{<b>%CETXT{zh}{en}</b>}"}));
     EXPECT_EQ(check.placeholders[0].line, 1);
     EXPECT_EQ(check.placeholders[3].line, 2);
     EXPECT_EQ(check.placeholders[10].line, 3);
@@ -29,8 +31,9 @@ TEST(TemplateCheck, ListsEveryPlaceholderFamilyWithItsLine) {
 
 TEST(TemplateCheck, WarnsAboutTextsThatLookLikeMistypedPlaceholders) {
     const auto check =
-        checkTemplateHtml("%x\n%CETXT{only one}\n%G{unclosed\n%%f\n%LH\n%G alone\n%D{HH 'h' mm 'o''clock}");
-    ASSERT_EQ(check.warnings.size(), 7u);
+        checkTemplateHtml("%x\n%CETXT{only one}\n%G{unclosed\n%%f\n%LH\n%G alone\n%D{HH 'h' mm 'o''clock}\n"
+                          "%D{%CETXT{H'h}{h}}\n%CETXT{%CETXT{a}{b}}{c}");
+    ASSERT_EQ(check.warnings.size(), 9u);
     EXPECT_NE(check.warnings[0].note.find("unknown placeholder"), std::string::npos);
     EXPECT_NE(check.warnings[1].note.find("two pairs of braces"), std::string::npos);
     EXPECT_NE(check.warnings[2].note.find("unbalanced"), std::string::npos);
@@ -39,7 +42,11 @@ TEST(TemplateCheck, WarnsAboutTextsThatLookLikeMistypedPlaceholders) {
     EXPECT_EQ(check.warnings[5].line, 6);
     EXPECT_EQ(check.warnings[6].text, "%D{HH 'h' mm 'o''clock}");
     EXPECT_NE(check.warnings[6].note.find("quote that nothing closes"), std::string::npos);
-    EXPECT_EQ(texts(check.placeholders), std::vector<std::string>{"%D{HH 'h' mm 'o''clock}"});
+    // A quote left open in one language's pattern; a %CETXT cannot hold another.
+    EXPECT_NE(check.warnings[7].note.find("quote that nothing closes"), std::string::npos);
+    EXPECT_NE(check.warnings[8].note.find("unbalanced"), std::string::npos);
+    EXPECT_EQ(texts(check.placeholders),
+              (std::vector<std::string>{"%D{HH 'h' mm 'o''clock}", "%D{%CETXT{H'h}{h}}", "%CETXT{a}{b}"}));
 }
 
 TEST(TemplateCheck, LeavesOrdinaryPercentSignsAlone) {

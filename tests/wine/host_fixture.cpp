@@ -75,7 +75,7 @@ void HostFixture::SetUp() {
     }
     for (bool forward : {false, true}) {
         const std::string name = forward ? "torvanefwd.tml" : "torvane.tml";
-        writeTextFile(templatePath(forward), readWholeFile(sourcePath("examples/templates/" + name)));
+        writeTextFile(templatePath(forward), readWholeFile(sourcePath("tests/data/template/" + name)));
     }
     const std::string data = scratch_->subfolder("data");
     scratch_->subfolder("data\\mailbox1");

@@ -76,7 +76,7 @@ protected:
     std::string settingsPath() const { return pluginFolder_ + "testtorvane.ini"; }
     void writeSettings(const std::string& iniText) { writeTextFile(settingsPath(), iniText); }
 
-    // The plug-in's templates, copied from examples/templates for every test.
+    // The plug-in's templates, the every-placeholder pair of tests/data/template, copied for every test.
     std::string templatePath(bool forward) const {
         return pluginFolder_ + (forward ? "torvanefwd.tml" : "torvane.tml");
     }

@@ -193,7 +193,7 @@ protected:
         host().compositions[editing].source = edited;
         runCommand("SaveTemplate", editing);
         EXPECT_EQ(readWholeFile(templatePath(false)), edited);
-        EXPECT_EQ(readWholeFile(templatePath(true)), readWholeFile(sourcePath("examples/templates/torvanefwd.tml")));
+        EXPECT_EQ(readWholeFile(templatePath(true)), readWholeFile(sourcePath("tests/data/template/torvanefwd.tml")));
 
         HWND next = openCompose(6);
         EXPECT_TRUE(takeBoxes().empty());

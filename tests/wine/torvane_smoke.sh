@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs the Windows build of the torvane tool under wine: renders the sample
-# reply and checks that the HTML names the sender and points at the saved
-# picture, then renders it again with a settings file. Arguments: the tool,
-# the source folder, a work folder.
+# reply with the default (Classic) template and checks that the HTML names the
+# sender and points at the saved picture, then renders it again with a
+# settings file. Arguments: the tool, the source folder, a work folder.
 set -eu
 TOOL=$1 SOURCE=$2 WORK=$3
 rm -rf "$WORK"
@@ -23,5 +23,5 @@ fi
 printf '[Settings]\r\nLanguage=SimplifiedChinese\r\n' >"$WORK/zh.ini"
 (cd "$WORK" && "$TORVANE_WINE" "$TOOL" render "$SOURCE/examples/messages/html-with-image.eml" \
     --settings zh.ini --temp files -o zh.html)
-grep -q '<b>Date:</b> 2026年12月1日 星期二 03:14<' "$WORK/zh.html"
+grep -q '<b>Sent:</b> 2026年12月1日 星期二 03:14<' "$WORK/zh.html"
 echo "torvane.exe rendered the sample reply"

@@ -64,6 +64,11 @@ std::string examplesFolder() {
     return asFolder(TORVANE_EXAMPLES_DIR);
 }
 
+std::string defaultTemplatePath(bool forward) {
+    return asFolder(TORVANE_TEMPLATES_DIR) + "classic" + platform::kPathSeparator +
+           (forward ? "torvanefwd.tml" : "torvane.tml");
+}
+
 void startHost(const HostFiles& files) {
     hostsim::SimHost& host = hostsim::simHost();
     host.reset();

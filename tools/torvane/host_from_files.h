@@ -31,7 +31,11 @@ bool isDirectory(const std::string& path);
 // A new, empty folder under the system's temporary folder.
 std::string makeFreshTempFolder();
 
-// Where the bundled templates, mailbox and sample messages are.
+// Where the sample mailbox and messages are.
 std::string examplesFolder();
+
+// The template render uses without --template: the Classic pair of the
+// gallery, the one the release ships.
+std::string defaultTemplatePath(bool forward);
 
 }  // namespace torvane

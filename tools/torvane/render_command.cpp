@@ -28,8 +28,8 @@ const char* const kRenderHelp =
     "standard output.\n"
     "\n"
     "  --forward        use the forward template instead of the reply template\n"
-    "  --template FILE  the template file (default: the bundled torvane.tml or\n"
-    "                   torvanefwd.tml)\n"
+    "  --template FILE  the template file (default: the Classic pair,\n"
+    "                   templates/classic/torvane.tml or torvanefwd.tml)\n"
     "  --mailbox DIR    the mailbox folder with MailBox.ini and the $$$*.txt\n"
     "                   signature files (default: the bundled sample mailbox)\n"
     "  --settings FILE  the plug-in's settings file (Language, ConvertText,\n"
@@ -55,8 +55,7 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     files.forward = forward;
     files.rawMessage = readMessageFile(messagePath);
 
-    const std::string templatePath = arguments.value(
-        "--template", examplesFolder() + "templates" + platform::kPathSeparator + (forward ? "torvanefwd.tml" : "torvane.tml"));
+    const std::string templatePath = arguments.value("--template", defaultTemplatePath(forward));
     readInputFile(templatePath);  // a clear error before anything is written
 
     const std::string mailbox = arguments.value("--mailbox", examplesFolder() + "mailbox");

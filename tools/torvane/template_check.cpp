@@ -67,19 +67,39 @@ private:
     }
 
     // The end of `pairs` brace arguments starting at `at`, or npos when the
-    // braces are not all there. `complete` counts the pairs that closed.
-    std::size_t braceArguments(std::size_t at, int pairs, int& complete) {
+    // braces are not all there. `complete` counts the pairs that closed. With
+    // `nested`, a %CETXT inside an argument is taken whole: the renderer fills
+    // %CETXT before any other placeholder, so "%D{%CETXT{a}{b}}" is one %D.
+    std::size_t braceArguments(std::size_t at, int pairs, int& complete, bool nested) {
         complete = 0;
         for (int i = 0; i < pairs; ++i) {
             if (at >= html_.size() || html_[at] != '{') return std::string::npos;
-            const std::size_t close = closingBraceFrom(at + 1);
-            if (close == std::string::npos || std::memchr(html_.data() + at + 1, '{', close - at - 1)) {
-                return std::string::npos;
+            std::size_t from = at + 1;
+            std::size_t close = closingBraceFrom(from);
+            while (close != std::string::npos) {
+                const void* reopen = std::memchr(html_.data() + from, '{', close - from);
+                if (!reopen) break;
+                from = nested ? charsetTextEnd(static_cast<std::size_t>(static_cast<const char*>(reopen) - html_.data()))
+                              : std::string::npos;
+                if (from == std::string::npos) return std::string::npos;
+                close = closingBraceFrom(from);
             }
+            if (close == std::string::npos) return std::string::npos;
             ++complete;
             at = close + 1;
         }
         return at;
+    }
+
+    // The end of the %CETXT whose arguments open at `brace`, or npos. Its own
+    // arguments cannot hold another: the first "}" ends them.
+    std::size_t charsetTextEnd(std::size_t brace) {
+        static const std::string name = "%CETXT";
+        const bool named = brace >= name.size() && html_.compare(brace - name.size(), name.size(), name) == 0;
+        // "%%CETXT" is literal text, and its braces then end the outer argument.
+        if (!named || (brace > name.size() && html_[brace - name.size() - 1] == '%')) return std::string::npos;
+        int complete = 0;
+        return braceArguments(brace, 2, complete, false);
     }
 
     // Looks at the "%" at `at`; returns where scanning goes on.
@@ -91,7 +111,8 @@ private:
             if (!startsWith(next, form.name)) continue;
             const std::size_t argumentsAt = next + std::strlen(form.name);
             int complete = 0;
-            const std::size_t end = braceArguments(argumentsAt, form.braces, complete);
+            const bool mayHoldCharsetText = std::strcmp(form.name, "CETXT") != 0;
+            const std::size_t end = braceArguments(argumentsAt, form.braces, complete, mayHoldCharsetText);
             if (end != std::string::npos) {
                 found(at, end - at);
                 if (std::strcmp(form.name, "D") == 0) checkDatePattern(at, argumentsAt + 1, end - 1);
@@ -131,11 +152,16 @@ private:
                std::isxdigit(static_cast<unsigned char>(html_[at + 1]));
     }
 
-    // The pattern of a %D between `begin` and `end`.
+    // The pattern of a %D between `begin` and `end`, in both variants of the
+    // %CETXT it may hold.
     void checkDatePattern(std::size_t at, std::size_t begin, std::size_t end) {
-        const std::size_t quote = findUnterminatedQuote(std::string_view(html_).substr(begin, end - begin));
-        if (quote != std::string_view::npos) {
-            warn(at, end + 1 - at, "the date pattern opens a quote that nothing closes: the rest is literal");
+        static const boost::regex charsetText("%CETXT[{]([^}]*)[}][{]([^}]*)[}]");
+        const std::string pattern = html_.substr(begin, end - begin);
+        for (const char* variant : {"$1", "$2"}) {
+            if (findUnterminatedQuote(boost::regex_replace(pattern, charsetText, variant)) != std::string_view::npos) {
+                warn(at, end + 1 - at, "the date pattern opens a quote that nothing closes: the rest is literal");
+                return;
+            }
         }
     }
 
