@@ -11,7 +11,7 @@
 #include "platform/host_api.h"
 #include "platform/host_buffer.h"
 #include "platform/message_box.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "signature/signature_store.h"
 #include "template/html_escape.h"
 #include "template/render_template.h"

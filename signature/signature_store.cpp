@@ -13,7 +13,7 @@
 #include "platform/host_api.h"
 #include "platform/host_buffer.h"
 #include "platform/message_box.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 
 namespace {
 

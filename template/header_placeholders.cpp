@@ -3,7 +3,7 @@
 #include <boost/regex.hpp>
 
 #include "mime/trim_content_id.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "template/header_fetch.h"
 #include "template/html_escape.h"
 #include "template/placeholder_pattern.h"

@@ -7,7 +7,7 @@
 
 #include "mime/date_header.h"
 #include "platform/local_time.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "template/date_names.h"
 #include "template/date_pattern.h"
 #include "template/header_fetch.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 
 namespace {
 

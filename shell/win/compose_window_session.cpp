@@ -5,7 +5,7 @@
 
 #include "composer/win/editor_subclass.h"
 #include "shell/module_paths.h"
-#include "shell/settings.h"
+#include "session/settings.h"
 
 ComposeWindowSession::ComposeWindowSession(HWND composeWindow, SessionKind kind, HMODULE oleaccModule,
                                            UINT getObjectMessage, ObjectFromLresultFn objectFromLresultFn)

@@ -11,7 +11,7 @@
 
 #include "composer/win/subclass_record.h"
 #include "composer/win/win_sink.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 
 using ObjectFromLresultFn = HRESULT(WINAPI*)(LRESULT result, REFIID iid, WPARAM wParam, void** object);
 

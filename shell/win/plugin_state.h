@@ -9,7 +9,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "shell/win/compose_window_session.h"
 
 struct LibraryRelease {

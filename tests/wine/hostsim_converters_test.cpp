@@ -12,7 +12,7 @@
 
 #include "platform/host_api.h"
 #include "shell/captions.h"
-#include "shell/settings.h"
+#include "session/settings.h"
 #include "tests/wine/scratch_folder.h"
 #include "tools/hostsim/converters.h"
 #include "tools/hostsim/sim_host.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 
 struct SessionFlags {
     bool convertText = false;   // answer plain-text messages with the template too
