@@ -90,10 +90,7 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     const char* seed = std::getenv("TORVANE_RANDOM_SEED");
     std::srand(seed && *seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10))
                              : static_cast<unsigned>(std::time(nullptr)));
-    ComposeSession session(window, SessionKind::Compose);
-    session.convertText = flags.convertText;
-    session.resetCharset = flags.resetCharset;
-    session.language = flags.language;
+    ComposeSession session(window, SessionKind::Compose, flags);
     session.localCodePage = LocalCodePage::Utf8;
 
     const ComposeResult result = composeReply(session, templatePath, nullptr);
