@@ -13,10 +13,10 @@
 #include "platform/message_box.h"
 #include "session/compose_session.h"
 #include "signature/signature_store.h"
-#include "template/html_escape.h"
+#include "text/html_text.h"
 #include "template/render_template.h"
 #include "template/signature_html.h"
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 namespace {
 

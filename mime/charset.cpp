@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/host_api.h"
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 namespace {
 

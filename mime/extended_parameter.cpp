@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 #include "mime/mime_part.h"
 #include "platform/charset_convert.h"
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 #include "mime/mime_part.h"
 
 namespace {

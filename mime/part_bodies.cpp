@@ -7,7 +7,7 @@
 #include "mime/host_block.h"
 #include "mime/safe_file_name.h"
 #include "platform/files.h"
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "platform/files.h"
 #include "platform/ini.h"
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 namespace {
 

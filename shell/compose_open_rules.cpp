@@ -1,6 +1,6 @@
 #include "shell/compose_open_rules.h"
 
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 ComposeAnswer composeAnswerFor(int mode) {
     if (mode >= 5 && mode <= 7) return ComposeAnswer::Reply;

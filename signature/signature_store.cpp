@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 #include "platform/files.h"
 #include "platform/host_api.h"
 #include "platform/host_buffer.h"

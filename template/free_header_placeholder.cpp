@@ -4,7 +4,7 @@
 #include <boost/algorithm/string/replace.hpp>
 
 #include "template/header_fetch.h"
-#include "template/html_escape.h"
+#include "text/html_text.h"
 #include "template/loop_phase.h"
 #include "template/placeholder_pattern.h"
 

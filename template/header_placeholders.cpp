@@ -5,7 +5,7 @@
 #include "mime/trim_content_id.h"
 #include "session/compose_session.h"
 #include "template/header_fetch.h"
-#include "template/html_escape.h"
+#include "text/html_text.h"
 #include "template/placeholder_pattern.h"
 #include "template/single_pass.h"
 

@@ -11,7 +11,7 @@
 #include "template/date_names.h"
 #include "template/date_pattern.h"
 #include "template/header_fetch.h"
-#include "template/html_escape.h"
+#include "text/html_text.h"
 #include "template/loop_phase.h"
 #include "template/placeholder_pattern.h"
 

@@ -1,4 +1,4 @@
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 #include <algorithm>
 #include <cctype>

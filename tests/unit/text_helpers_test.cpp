@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "mime/contains_no_case.h"
-#include "template/html_escape.h"
+#include "text/no_case.h"
+#include "text/html_text.h"
 
 TEST(SharedHelpers, ContainsNoCaseFindsWordsInAnyCase) {
     EXPECT_EQ(containsNoCase("Mail!!!DRAFT", "!!!Draft"), 4u);

@@ -1,4 +1,4 @@
-#include "template/html_escape.h"
+#include "text/html_text.h"
 
 std::string htmlEscapeAngles(const std::string& text) {
     std::string escaped;
