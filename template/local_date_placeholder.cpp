@@ -11,9 +11,9 @@
 #include "template/date_names.h"
 #include "template/date_pattern.h"
 #include "template/header_fetch.h"
-#include "text/html_text.h"
 #include "template/loop_phase.h"
 #include "template/placeholder_pattern.h"
+#include "text/html_text.h"
 
 namespace {
 

@@ -3,20 +3,21 @@
 #include <algorithm>
 #include <cctype>
 
-std::size_t containsNoCase(const std::string& text, const std::string& word) {
-    const auto sameLetter = [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    };
+namespace {
+
+bool sameLetter(char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+}
+
+}  // namespace
+
+std::size_t findNoCase(std::string_view text, std::string_view word) {
     const auto found = std::search(text.begin(), text.end(), word.begin(), word.end(), sameLetter);
     return found == text.end() && !word.empty() ? std::string::npos : static_cast<std::size_t>(found - text.begin());
 }
 
 bool beginsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), sameLetter);
 }
+
+bool equalNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && beginsWithNoCase(a, b); }

@@ -7,8 +7,8 @@
 
 #include "platform/callback_boundary.h"
 #include "platform/message_box.h"
-#include "shell/module_paths.h"
 #include "session/settings.h"
+#include "shell/module_paths.h"
 #include "shell/win/menu_commands.h"
 #include "shell/win/plugin_state.h"
 

@@ -4,8 +4,8 @@
 #include <ctime>
 
 #include "composer/win/editor_subclass.h"
-#include "shell/module_paths.h"
 #include "session/settings.h"
+#include "shell/module_paths.h"
 
 ComposeWindowSession::ComposeWindowSession(HWND composeWindow, SessionKind kind, HMODULE oleaccModule,
                                            UINT getObjectMessage, ObjectFromLresultFn objectFromLresultFn)
