@@ -4,9 +4,9 @@
 #include <string>
 
 #include "composer/compose_core.h"
-#include "mime/host_block.h"
 #include "platform/files.h"
 #include "platform/host_api.h"
+#include "platform/host_block.h"
 #include "platform/message_box.h"
 #include "shell/captions.h"
 #include "shell/module_paths.h"
