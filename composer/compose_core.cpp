@@ -6,6 +6,7 @@
 #include "mime/part_bodies.h"
 #include "platform/files.h"
 #include "platform/host_api.h"
+#include "platform/host_block.h"
 #include "platform/host_buffer.h"
 #include "platform/message_box.h"
 #include "session/compose_session.h"
@@ -19,11 +20,9 @@ namespace {
 
 constexpr int kMimeTypeBufferSize = 50;
 void parseSourceMessage(MimePart& root) {
-    const char* mailId = hostApi().BKA_GetCurrentMail();
-    char* source = hostApi().BKA_GetSource(mailId);
-    const char* cursor = source ? source : "";
+    const HostBlock source(hostApi().BKA_GetSource(hostApi().BKA_GetCurrentMail()));
+    const char* cursor = source ? source.get() : "";
     root.parse(cursor, nullptr);
-    if (source) hostApi().BKA_Free(source);
 }
 
 // Steps that read and prepare; false when the flow stops early.
