@@ -7,15 +7,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <type_traits>
 
+#include "platform/win/owned.h"
 #include "session/compose_session.h"
 #include "shell/win/compose_window_session.h"
-
-struct LibraryRelease {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using LibraryHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryRelease>;
 
 // Compose window handle, compared as an unsigned number, to its session.
 using SessionRegistry = std::map<std::uintptr_t, std::unique_ptr<ComposeWindowSession>>;
@@ -32,7 +27,7 @@ public:
     PluginState(const PluginState&) = delete;
     PluginState& operator=(const PluginState&) = delete;
 
-    LibraryHandle oleaccModule;
+    platform::OwnedLibrary oleaccModule;
     UINT getObjectMessage = 0;
     ObjectFromLresultFn objectFromLresultFn = nullptr;
     SessionRegistry sessions;
