@@ -4,7 +4,7 @@
 
 #include "composer/win/win_sink.h"
 #include "platform/callback_boundary.h"
-#include "shell/win/compose_window_session.h"
+#include "composer/win/compose_window_session.h"
 
 using Microsoft::WRL::ComPtr;
 

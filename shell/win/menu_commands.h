@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include <array>
-#include <string>
 
+#include "composer/win/editor_subclass.h"
 #include "platform/win/owned.h"
 
 // The charset items of the compose pop-up menu, top to bottom; each is
@@ -44,9 +44,9 @@ void buildComposePopupMenu();
 
 void destroyComposePopupMenu();
 
+// The compose pop-up menu opening: only the refresh item unless ResetCharset
+// is on now.
+void enablePopupItems(HMENU menu);
+
 // What a command chosen from the compose pop-up menu asks for.
-struct PopupAction {
-    enum Kind { None, Refresh, Rerender } kind = None;
-    std::string charsetName;  // for Rerender: "" is the automatic choice
-};
 PopupAction popupActionFor(int commandId);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "composer/compose_core.h"
 #include "composer/win/editor_subclass.h"
 #include "platform/callback_boundary.h"
 #include "platform/host_api.h"
@@ -10,6 +11,7 @@
 #include "shell/captions.h"
 #include "shell/compose_open_rules.h"
 #include "shell/module_paths.h"
+#include "shell/win/editor_owner.h"
 #include "shell/win/menu_commands.h"
 #include "shell/win/plugin_state.h"
 
@@ -29,7 +31,8 @@ void openCompose(HWND window, int mode) {
     ComposeWindowSession* session = findSession(window);
     const SessionOperation operation(*session);
     // A session removed while one of the flow's boxes was up has no editor.
-    if (session->runComposeFlow(answer == ComposeAnswer::Forward) && session->editorWindow) {
+    if (session->runComposeFlow(templatePathFor(moduleFolder(), answer == ComposeAnswer::Forward)) &&
+        session->editorWindow) {
         subclassEditor(session->subclassRecord, session->editorWindow);
     }
 }
@@ -44,12 +47,15 @@ int WINAPI BKC_OnStart() {
         hostApi().BKA_GetWindowHandles(&mainWindow, &treeView, &listView, &messageView);
         createPluginState();
         menuCommands().saveTemplateCommandId = -1;
+        installEditorOwner();
         return 0;
     });
 }
 
 int WINAPI BKC_OnExit() {
     return platform::atCallbackBoundary(0, [] {
+        // An editor still subclassed from here on hands every message on.
+        removeEditorOwner();
         // The pop-up menu and the ids belong to this run of the host.
         menuCommands() = MenuCommands();
         // The sessions go with the state: their editors unsubclassed, their

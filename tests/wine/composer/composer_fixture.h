@@ -12,7 +12,7 @@
 
 #include "composer/win/win_sink.h"
 #include "platform/win/owned.h"
-#include "shell/win/compose_window_session.h"
+#include "composer/win/compose_window_session.h"
 #include "tests/wine/editor_window.h"
 #include "tests/wine/test_document.h"
 
@@ -29,8 +29,8 @@ public:
 class ComposerWineTest : public ::testing::Test {
 protected:
     ComposerWineTest() {
-        session = std::make_unique<ComposeWindowSession>(compose.handle(), SessionKind::Compose, oleacc.get(),
-                                                         getObjectMessage, objectFromLresult);
+        session = std::make_unique<ComposeWindowSession>(compose.handle(), SessionKind::Compose, SessionFlags{},
+                                                         oleacc.get(), getObjectMessage, objectFromLresult);
     }
 
     void SetUp() override {
