@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "cli_run.h"
+#include "tests/expected_rendering.h"
 #include "tools/torvane/preview_policy.h"
 
 namespace {
@@ -18,31 +19,33 @@ void writeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
-// The rendering with the run's temporary folder written as "{TEMP}/", so it
-// can be compared with a file kept in the repository.
-std::string withTempFolderNamed(std::string html, const std::string& folder) {
-    const std::string prefix = folder + "/";
-    for (std::size_t at = html.find(prefix); at != std::string::npos; at = html.find(prefix, at)) {
-        html.replace(at, prefix.size(), "{TEMP}/");
-    }
-    return html;
-}
-
-void expectRenderingMatches(const std::string& name, const std::string& arguments) {
+void expectRenderingMatches(const std::string& name, const std::string& arguments,
+                            const std::string& environment = kRepeatable) {
     const std::string temp = freshWorkFolder("render-" + name);
     const std::string output = temp + "/out.html";
-    const CliRun run = runTorvane("render " + arguments + " --temp '" + temp + "' -o '" + output + "'", kRepeatable);
+    const CliRun run = runTorvane("render " + arguments + " --temp '" + temp + "' -o '" + output + "'", environment);
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string expected =
-        readText(std::string(TORVANE_SOURCE_DIR) + "/tests/data/cli/" + name + ".html");
-    EXPECT_EQ(withTempFolderNamed(readText(output), temp), expected) << "rendering of " << name;
+        readText(std::string(TORVANE_SOURCE_DIR) + "/" + expected_rendering::kFolder + name + ".html");
+    EXPECT_EQ(expected_rendering::comparableRendering(readText(output), temp + "/"), expected)
+        << "rendering of " << name;
+}
+
+// A rendering the wine host's tests compare too, so in their set-up: the same
+// mailbox and time zone, and no seed (the one signature is every draw).
+void expectSharedRenderingMatches(const std::string& name, const std::string& arguments) {
+    const std::string mailbox = freshWorkFolder("mailbox-" + name);
+    for (const char* file : expected_rendering::kSharedMailboxFiles) {
+        writeFile(mailbox + "/" + file, readText(std::string(TORVANE_SOURCE_DIR) + "/examples/mailbox/" + file));
+    }
+    expectRenderingMatches(name, arguments + " --mailbox '" + mailbox + "'", "TZ='" TORVANE_TEST_TIME_ZONE "'");
 }
 
 }  // namespace
 
 TEST(CliRender, SampleMessagesRenderAsExpected) {
-    expectRenderingMatches("html-with-image-reply", kHtmlMessage + kEveryPlaceholder);
-    expectRenderingMatches("html-with-image-forward", kHtmlMessage + kEveryPlaceholderForward);
+    expectSharedRenderingMatches("html-with-image-reply", kHtmlMessage + kEveryPlaceholder);
+    expectSharedRenderingMatches("html-with-image-forward", kHtmlMessage + kEveryPlaceholderForward);
     expectRenderingMatches("plain-text-reply",
                            kPlainMessage + kEveryPlaceholder + " --settings examples/testtorvane.ini");
     expectRenderingMatches("gb2312-report-reply", kChineseMessage + kEveryPlaceholder);
@@ -142,7 +145,7 @@ TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndChangesNothingElse) {
         const CliRun run = runTorvane("render " + kHtmlMessage + " --temp '" + temp + "'" +
                                           (preview ? " --preview" : ""), kRepeatable);
         ASSERT_EQ(run.status, 0) << run.err;
-        rendered[preview] = withTempFolderNamed(run.out, temp);
+        rendered[preview] = expected_rendering::comparableRendering(run.out, temp + "/");
     }
     const std::size_t head = rendered[0].find("<head>") + 6;
     ASSERT_EQ(rendered[0].rfind("<html>\r\n<head>", 0), 0u);
