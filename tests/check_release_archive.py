@@ -61,8 +61,8 @@ def settings_read_by_plugin():
                 continue
             # The key is the parameter of the function around the call: take its literal keys.
             helpers = re.findall(r"(\w+)\([^()]*\b%s\b[^()]*\)\s*\{" % key, text[:call.start()])
-            callers = [re.findall(r"\b%s\(\s*\"(\w+)\"" % helpers[-1], t) for t in files.values()] if helpers else []
-            found = [k for c in callers for k in c]
+            helper_call = re.compile(r"\b%s\(\s*\"(\w+)\"" % helpers[-1]) if helpers else None
+            found = [literal for t in files.values() for literal in helper_call.findall(t)] if helper_call else []
             if not found:
                 problems.append("%s: cannot tell which keys %s reads from Settings" % (name, key))
             for literal in found:
