@@ -11,6 +11,7 @@
 #include "shell/captions.h"
 #include "shell/compose_open_rules.h"
 #include "shell/module_paths.h"
+#include "shell/plugin_version.h"
 #include "shell/win/editor_owner.h"
 #include "shell/win/menu_commands.h"
 #include "shell/win/plugin_state.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr const char* kPlugInName = "testtorvne";
 constexpr const char* kPlugInMaker = "Kestrum";
-constexpr const char* kPlugInVersion = "0.3.8";
 constexpr const char* kPlugInDescription = "torvane in new way";
 
 void openCompose(HWND window, int mode) {
