@@ -80,4 +80,12 @@ std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::
     return entries;
 }
 
+std::string executablePath() {
+    char path[MAX_PATH + 1];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    // A path that did not fit is cut short: no path is better than a wrong one.
+    if (length == 0 || length >= sizeof path - 1) return {};
+    return std::string(path, length);
+}
+
 }  // namespace platform

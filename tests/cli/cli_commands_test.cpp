@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "cli_run.h"
@@ -113,6 +114,21 @@ TEST(CliRender, BadInputFailsInOneLineWithoutOutputFile) {
         EXPECT_EQ(run.status, 2) << bad.arguments;
         EXPECT_EQ(run.err, bad.message) << bad.arguments;
         EXPECT_FALSE(pathExists(work + "/out.html")) << bad.arguments;
+    }
+}
+
+TEST(CliRender, WithoutTemplateTakesThePairBesideTheTool) {
+    // As unpacked from the release archive: the tool beside the templates.
+    const std::string unpacked = freshWorkFolder("render-unpacked");
+    std::filesystem::copy_file(TORVANE_CLI_PATH, unpacked + "/torvane");
+    writeFile(unpacked + "/torvane.tml", "Content-Type: text/html\r\n\r\n<p>beside reply %s</p>\r\n");
+    writeFile(unpacked + "/torvanefwd.tml", "Content-Type: text/html\r\n\r\n<p>beside forward %s</p>\r\n");
+    for (const bool forward : {false, true}) {
+        const CliRun run = runTorvane("render " + kHtmlMessage + (forward ? " --forward" : "") + " --temp '" +
+                                          unpacked + "'",
+                                      kRepeatable, unpacked + "/torvane");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find(forward ? "beside forward " : "beside reply "), std::string::npos) << run.out;
     }
 }
 
