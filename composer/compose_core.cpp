@@ -1,39 +1,28 @@
 #include "composer/compose_core.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "mime/charset.h"
 #include "mime/inline_images.h"
 #include "mime/mime_part.h"
 #include "mime/part_bodies.h"
 #include "platform/files.h"
 #include "platform/host_api.h"
+#include "platform/host_block.h"
 #include "platform/host_buffer.h"
 #include "platform/message_box.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "signature/signature_store.h"
-#include "template/html_escape.h"
 #include "template/render_template.h"
 #include "template/signature_html.h"
-#include "mime/contains_no_case.h"
+#include "text/html_text.h"
+#include "text/no_case.h"
 
 namespace {
 
 constexpr int kMimeTypeBufferSize = 50;
-constexpr int kLineBufferSize = 0x7fff;  // one line of a plain-text body, NUL included
-
-
-bool isBlankLine(const std::string& line) {
-    return line.find_first_not_of(" \r\n") == std::string::npos;
-}
-
 void parseSourceMessage(MimePart& root) {
-    const char* mailId = hostApi().BKA_GetCurrentMail();
-    char* source = hostApi().BKA_GetSource(mailId);
-    const char* cursor = source ? source : "";
+    const HostBlock source(hostApi().BKA_GetSource(hostApi().BKA_GetCurrentMail()));
+    const char* cursor = source ? source.get() : "";
     root.parse(cursor, nullptr);
-    if (source) hostApi().BKA_Free(source);
 }
 
 // Steps that read and prepare; false when the flow stops early.
@@ -88,33 +77,6 @@ bool prepare(ComposeSession& session, const std::string& templatePath, const std
 
 std::string templatePathFor(const std::string& moduleFolder, bool forward) {
     return moduleFolder + (forward ? "torvanefwd.tml" : "torvane.tml");
-}
-
-std::string plainTextToHtml(const std::string& text) {
-    const std::string escaped = htmlEscapeAngles(text);
-    // The host-sized line buffer bounds one line; a longer line goes on in
-    // the next div rather than being lost.
-    HostBuffer lineBuffer(kLineBufferSize);
-    const std::size_t maxLine = static_cast<std::size_t>(lineBuffer.size() - 1);
-    std::string html;
-    std::size_t position = 0;
-    for (;;) {
-        const std::size_t lineEnd = std::min(escaped.find('\n', position), escaped.size());
-        const std::size_t pieceEnd = std::min(lineEnd, position + maxLine);
-        const std::string line = escaped.substr(position, pieceEnd - position);
-        if (isBlankLine(line)) {
-            html += "<div>&nbsp;</div>";
-        } else {
-            html += "<div>" + line + "</div>";
-        }
-        if (pieceEnd < lineEnd) {
-            position = pieceEnd;
-            continue;
-        }
-        if (lineEnd == escaped.size()) break;
-        position = lineEnd + 1;
-    }
-    return html;
 }
 
 ComposeResult composeReply(ComposeSession& session, const std::string& templatePath,

@@ -24,10 +24,6 @@ struct ComposeResult {
 // "torvane.tml" or "torvanefwd.tml" in the module's folder.
 std::string templatePathFor(const std::string& moduleFolder, bool forward);
 
-// A plain-text body as HTML: angle brackets escaped, each line one "<div>",
-// blank lines "<div>&nbsp;</div>".
-std::string plainTextToHtml(const std::string& text);
-
 // Runs the flow up to the first rendering. `beforeSavingFiles` runs once the
 // template has been read and parsed (the compose window's progress step).
 ComposeResult composeReply(ComposeSession& session, const std::string& templatePath,

@@ -22,7 +22,7 @@
 
 #include "platform/files.h"
 #include "platform/message_box.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "template/render_template.h"
 #include "tools/hostsim/sim_host.h"
 

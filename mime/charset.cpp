@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "platform/host_api.h"
-#include "mime/contains_no_case.h"
+#include "platform/host_block.h"
+#include "text/no_case.h"
 
 namespace {
 
@@ -38,21 +39,19 @@ bool isChineseCharset(CharsetCode code) {
 
 ResolvedCharset resolveCharset(const char* name) {
     ResolvedCharset resolved;
-    char* buffer = static_cast<char*>(hostApi().BKA_Alloc(kCharsetBufferSize));
+    const HostBlock buffer = allocateHostBlock(kCharsetBufferSize);
     if (!buffer) {
         // Without a block the automatic choice has nothing to go by.
         if (name) resolved.name = std::string(name).substr(0, kCharsetBufferSize - 1);
     } else {
-        buffer[0] = '\0';
         if (name) {
-            std::strncpy(buffer, name, kCharsetBufferSize - 1);
+            std::strncpy(buffer.get(), name, kCharsetBufferSize - 1);
         } else {
-            hostApi().BKA_GetCharSet(nullptr, buffer, kCharsetBufferSize);
+            hostApi().BKA_GetCharSet(nullptr, buffer.get(), kCharsetBufferSize);
         }
         // A host that fills the whole buffer leaves no terminator.
-        buffer[kCharsetBufferSize - 1] = '\0';
-        resolved.name = buffer;
-        hostApi().BKA_Free(buffer);
+        buffer.get()[kCharsetBufferSize - 1] = '\0';
+        resolved.name = buffer.get();
     }
     resolved.code = charsetCodeOf(resolved.name);
     return resolved;

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 namespace {
 
@@ -20,15 +20,11 @@ constexpr NamedZone kZones[] = {{"UT", 0},         {"GMT", 0},        {"EST", -5
                                 {"CST", -6 * 60}, {"CDT", -5 * 60}, {"MST", -7 * 60}, {"MDT", -6 * 60},
                                 {"PST", -8 * 60}, {"PDT", -7 * 60}};
 
-bool sameNoCase(std::string_view word, std::string_view name) {
-    return word.size() == name.size() && beginsWithNoCase(word, name);
-}
-
 // Index of `word` in `names`, or -1.
 template <std::size_t N>
 int indexOf(std::string_view word, const char* const (&names)[N]) {
     for (std::size_t i = 0; i < N; ++i) {
-        if (sameNoCase(word, names[i])) return static_cast<int>(i);
+        if (equalNoCase(word, names[i])) return static_cast<int>(i);
     }
     return -1;
 }
@@ -148,7 +144,7 @@ private:
         }
         const std::string_view name = letters();
         for (const NamedZone& zone : kZones) {
-            if (sameNoCase(name, zone.name)) return zone.offsetMinutes;
+            if (equalNoCase(name, zone.name)) return zone.offsetMinutes;
         }
         if (name.size() == 1 && name[0] != 'J' && name[0] != 'j') return 0;
         return std::nullopt;

@@ -2,9 +2,9 @@
 
 #include <map>
 
-#include "mime/contains_no_case.h"
 #include "mime/mime_part.h"
 #include "platform/charset_convert.h"
+#include "text/no_case.h"
 
 namespace {
 
@@ -97,8 +97,6 @@ ExtendedParameter decodeFirstSection(const Section& section) {
     return parameter;
 }
 
-bool sameNameNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && beginsWithNoCase(a, b); }
-
 }  // namespace
 
 std::optional<ExtendedParameter> extendedParameter(std::string_view headerValueText) {
@@ -116,7 +114,7 @@ std::optional<ExtendedParameter> extendedParameter(std::string_view headerValueT
         if (!pair || pair->next <= position) break;
         position = pair->next;
         const auto name = parseExtendedName(pair->name);
-        if (name && name->section && sameNameNoCase(name->base, firstName->base)) {
+        if (name && name->section && equalNoCase(name->base, firstName->base)) {
             sections.emplace(*name->section, Section{pair->value, name->encoded});
         }
     }

@@ -4,7 +4,7 @@
 #include "mime/safe_file_name.h"
 #include "mime/trim_content_id.h"
 #include "platform/files.h"
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 namespace {
 

@@ -1,11 +1,9 @@
 // Parameters of header values (name=value pairs) and the disposition tests
 // built on header lookup.
-#include <strings.h>
-
 #include <algorithm>
 
-#include "mime/contains_no_case.h"
 #include "mime/mime_part.h"
+#include "text/no_case.h"
 
 namespace {
 
@@ -15,10 +13,6 @@ constexpr const char* kPairSeparators = " \t\r\n;";
 std::size_t skip(std::string_view text, std::size_t position, const char* characters) {
     const std::size_t found = text.find_first_not_of(characters, position);
     return found == std::string_view::npos ? text.size() : found;
-}
-
-bool beginsWithNoCase(const std::string& text, const char* prefix, std::size_t length) {
-    return text.size() >= length && strncasecmp(text.c_str(), prefix, length) == 0;
 }
 
 }  // namespace
@@ -50,7 +44,7 @@ std::optional<ParameterPair> parseParameter(std::string_view text, std::size_t p
 bool headerParameter(std::string_view headerValueText, const char* name, std::string& value) {
     value.clear();
     const auto pair = parseParameter(headerValueText);
-    if (!pair || containsNoCase(std::string(pair->name), name) == std::string::npos) return false;
+    if (!pair || findNoCase(pair->name, name) == std::string::npos) return false;
     value.assign(pair->value);
     return true;
 }
@@ -58,13 +52,13 @@ bool headerParameter(std::string_view headerValueText, const char* name, std::st
 bool isAttachment(const MimePart& part) {
     std::string disposition;
     part.headerValue("Content-Disposition", 100, disposition);
-    return beginsWithNoCase(disposition, "attachment", 10);
+    return beginsWithNoCase(disposition, "attachment");
 }
 
 bool isInline(const MimePart& part) {
     std::string value;
     part.headerValue("Content-Disposition", 100, value);
-    if (beginsWithNoCase(value, "inline", 6)) return true;
+    if (beginsWithNoCase(value, "inline")) return true;
     part.headerValue("Content-Id", 1000, value);
     return !value.empty();
 }

@@ -2,9 +2,9 @@
 // multipart at its own delimiters, and for nested multiparts an epilogue
 // phase up to the enclosing part's next delimiter.
 #include <cstring>
-#include <strings.h>
 
 #include "mime/mime_part.h"
+#include "text/no_case.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ void MimePart::takeContentType(std::string_view header) {
     while (position < header.size()) {
         const auto pair = parseParameter(header, position);
         if (!pair) break;
-        if (pair->name.size() == 8 && strncasecmp(pair->name.data(), "boundary", 8) == 0) {
+        if (equalNoCase(pair->name, "boundary")) {
             boundary.emplace(pair->value);
         }
         position = pair->next;
@@ -100,7 +100,7 @@ void MimePart::parseLines(const char*& cursor, const std::string* enclosing) {
                 headers.appendLine(content);
                 header = headers.back();
             }
-            if (header.size() >= 13 && strncasecmp(header.data(), "Content-Type:", 13) == 0) {
+            if (beginsWithNoCase(header, "Content-Type:")) {
                 takeContentType(header);
             }
             continue;

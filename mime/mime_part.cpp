@@ -1,7 +1,8 @@
 #include "mime/mime_part.h"
 
 #include <cstring>
-#include <strings.h>
+
+#include "text/no_case.h"
 
 namespace {
 
@@ -11,8 +12,6 @@ const char* const kScratchNames[4] = {
     "temporary_qp.code",
     "temporary_qp_decode.htm",
 };
-
-bool equalNoCase(const char* a, const std::string& b) { return strcasecmp(a, b.c_str()) == 0; }
 
 // Destroys a chain of parts and everything below it without recursing:
 // children are spliced in front of the remaining chain, so each part dies
@@ -107,7 +106,7 @@ bool MimePart::headerValue(const char* name, std::size_t capacity, std::string& 
     const std::size_t nameLength = std::strlen(name);
     for (std::string_view line : headers) {
         if (line.size() <= nameLength || line[nameLength] != ':' ||
-            strncasecmp(line.data(), name, nameLength) != 0) {
+            !beginsWithNoCase(line, std::string_view(name, nameLength))) {
             continue;
         }
         std::size_t start = line.find_first_not_of(" \t\r\n", nameLength + 1);

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "mime/host_block.h"
 #include "mime/line_list.h"
 #include "mime/line_reader.h"
+#include "platform/host_block.h"
 
 class MimePart {
     // Declared first: the line lists below live in it.

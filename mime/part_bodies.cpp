@@ -4,10 +4,10 @@
 #include <strings.h>
 
 #include "mime/extended_parameter.h"
-#include "mime/host_block.h"
 #include "mime/safe_file_name.h"
 #include "platform/files.h"
-#include "mime/contains_no_case.h"
+#include "platform/host_block.h"
+#include "text/no_case.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "mime/mime_part.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 
 // The first text/html part of the tree, transfer-decoded through the root's
 // scratch files. False (output untouched) when there is none. The part's body

@@ -1,6 +1,8 @@
 // The one guard for every entry that the host or the system calls (exported
-// callbacks, window procedures, DllMain): no exception may unwind into code
-// that is not ours.
+// callbacks, command callbacks, window procedures, enumeration callbacks, COM
+// event sinks, DllMain): no exception may unwind into code that is not ours.
+//     int WINAPI BKC_OnOpenCompose(HWND w, int mode) {
+//         return platform::atCallbackBoundary(0, [&] { openCompose(w, mode); return 0; }); }
 #pragma once
 
 namespace platform {
@@ -12,6 +14,15 @@ Result atCallbackBoundary(Result onException, Body&& body) noexcept {
         return body();
     } catch (...) {
         return onException;
+    }
+}
+
+// The same for a callback that returns nothing.
+template <typename Body>
+void atCallbackBoundary(Body&& body) noexcept {
+    try {
+        body();
+    } catch (...) {
     }
 }
 

@@ -44,4 +44,7 @@ struct DirectoryEntry {
 // folder cannot be listed.
 std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::string& suffix);
 
+// The running program's own file; empty when the system does not tell.
+std::string executablePath();
+
 }  // namespace platform

@@ -92,4 +92,11 @@ std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::
     return entries;
 }
 
+std::string executablePath() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path) return {};
+    return std::string(path, static_cast<std::size_t>(length));
+}
+
 }  // namespace platform

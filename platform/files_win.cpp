@@ -4,14 +4,14 @@
 
 #include <cstring>
 
+#include "platform/win/owned.h"
+
 namespace platform {
 
 bool fileExists(const std::string& path) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    const OwnedFind search(nullIfInvalid(FindFirstFileA(path.c_str(), &found)));
+    return search && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool pathExists(const std::string& path) {
@@ -23,46 +23,43 @@ namespace {
 // OpenFile takes paths shorter than OFS_MAXPATHNAME only; a longer one (a
 // deep temporary or plug-in folder) is opened with CreateFileA instead of
 // being reported as unreadable.
-HANDLE openForReading(const std::string& path) {
+OwnedHandle openForReading(const std::string& path) {
     if (path.size() < OFS_MAXPATHNAME) {
         OFSTRUCT info;
         const HFILE opened = OpenFile(path.c_str(), &info, OF_READ);
-        if (opened == HFILE_ERROR) return INVALID_HANDLE_VALUE;
-        return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(opened));
+        if (opened == HFILE_ERROR) return nullptr;
+        return OwnedHandle(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(opened)));
     }
-    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return OwnedHandle(nullIfInvalid(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
 }  // namespace
 
 std::optional<std::string> readFile(const std::string& path) {
-    HANDLE file = openForReading(path);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    const DWORD size = GetFileSize(file, nullptr);
+    const OwnedHandle file = openForReading(path);
+    if (!file) return std::nullopt;
+    const DWORD size = GetFileSize(file.get(), nullptr);
     std::string content;
     if (size != INVALID_FILE_SIZE && size > 0) {
         content.resize(size);
         DWORD read = 0;
-        if (ReadFile(file, &content[0], size, &read, nullptr)) {
+        if (ReadFile(file.get(), &content[0], size, &read, nullptr)) {
             content.resize(read);
         } else {
             content.clear();
         }
     }
-    CloseHandle(file);
     return content;
 }
 
 bool writeFile(const std::string& text, const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const OwnedHandle file(nullIfInvalid(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr)));
+    if (!file) return false;
     const DWORD length = static_cast<DWORD>(std::strlen(text.c_str()));
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, text.data(), length, &written, nullptr);
-    CloseHandle(file);
-    return ok && written == length;
+    return WriteFile(file.get(), text.data(), length, &written, nullptr) && written == length;
 }
 
 bool createDirectory(const std::string& path) {
@@ -75,13 +72,20 @@ std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::
     if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
     pattern += "*" + suffix;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return entries;
+    const OwnedFind search(nullIfInvalid(FindFirstFileA(pattern.c_str(), &found)));
+    if (!search) return entries;
     do {
         entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.get(), &found));
     return entries;
+}
+
+std::string executablePath() {
+    char path[MAX_PATH + 1];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    // A path that did not fit is cut short: no path is better than a wrong one.
+    if (length == 0 || length >= sizeof path - 1) return {};
+    return std::string(path, length);
 }
 
 }  // namespace platform

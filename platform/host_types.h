@@ -28,12 +28,12 @@ using GetHostText = const char*(BKA_CALL*)();
 using GetTempFileName = const char*(BKA_CALL*)(const char* extension);
 using ComposeMail = HostWindow(BKA_CALL*)(const char* to);
 using GetCharSet = int(BKA_CALL*)(const char* mailId, char* buffer, int size);
-// Returns a block from BKA_Alloc that the caller releases with BKA_Free.
+// Returns a block from BKA_Alloc, for the caller to hold in a HostBlock.
 using GetSource = char*(BKA_CALL*)(const char* mailId);
 // Writes the body's MIME type into the buffer; returns the body (host-owned).
 using GetText = const char*(BKA_CALL*)(char* mimeType, int size);
 using GetSpecifiedHeader = int(BKA_CALL*)(const char* name, char* buffer, int size);
-// Returns a block from BKA_Alloc that the caller releases with BKA_Free.
+// Returns a block from BKA_Alloc, for the caller to hold in a HostBlock.
 using CompGetSource = char*(BKA_CALL*)(HostWindow window);
 using CompSetSource = void(BKA_CALL*)(HostWindow window, const char* source);
 using CompGetSpecifiedHeader = int(BKA_CALL*)(HostWindow window, const char* name, char* buffer, int size);

@@ -25,4 +25,8 @@ LargeBlock allocateLargeBlock(std::size_t bytes);
 // block are affected.
 void adviseLargeBlock(void* block, std::size_t bytes);
 
+// For tests: while set, allocateLargeBlock throws std::bad_alloc as on an
+// exhausted heap (a message too large for memory).
+void setLargeBlocksFailForTesting(bool fail);
+
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/large_blocks.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -12,11 +13,13 @@ namespace platform {
 
 namespace {
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
-}
+std::atomic<bool> failForTesting{false};
+}  // namespace
 
 void LargeBlockRelease::operator()(char* block) const { std::free(block); }
 
 LargeBlock allocateLargeBlock(std::size_t bytes) {
+    if (failForTesting) throw std::bad_alloc();
     void* block = nullptr;
 #if defined(__linux__)
     if (bytes >= kHugePage) {
@@ -41,5 +44,7 @@ void adviseLargeBlock(void* block, std::size_t bytes) {
     (void)bytes;
 #endif
 }
+
+void setLargeBlocksFailForTesting(bool fail) { failForTesting = fail; }
 
 }  // namespace platform

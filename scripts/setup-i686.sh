@@ -47,7 +47,11 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 
 if runs_32bit; then
-    say "32-bit wine works; this kernel starts 32-bit programs itself, no emulator needed"
+    if [ -e "$BINFMT/qemu-i386" ] && head -n 1 "$BINFMT/qemu-i386" | grep -qx enabled; then
+        say "32-bit wine starts through qemu-i386, registered earlier: this kernel does not run 32-bit programs itself"
+    else
+        say "32-bit wine works; this kernel starts 32-bit programs itself, no emulator needed"
+    fi
     exit 0
 fi
 

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "platform/host_api.h"
+#include "platform/host_block.h"
+#include "platform/no_destructor.h"
 
 namespace {
 
-constexpr int kCaptionBlockSize = 40;
-constexpr int kCaptionCount = 5;
+constexpr std::size_t kCaptionBlockSize = 40;
 
 const CaptionTexts kEnglish = {
     "Save replying/forwarding template",
@@ -35,14 +35,27 @@ const CaptionTexts kTraditionalChinese = {
     "\xA6\xDB\xB0\xCA\xBF\xEF\xA8\xFA",
 };
 
-// saveTemplate, editReply, editForward, refresh, autoSelect.
-char* gCaptions[kCaptionCount] = {nullptr, nullptr, nullptr, nullptr, nullptr};
+// The captions in use, one host block each (empty when the host had none).
+struct CaptionBlocks {
+    HostBlock saveTemplate;
+    HostBlock editReply;
+    HostBlock editForward;
+    HostBlock refresh;
+    HostBlock autoSelect;
+};
 
-char* hostCopy(const char* text) {
-    char* block = static_cast<char*>(hostApi().BKA_Alloc(kCaptionBlockSize));
-    if (!block) return nullptr;
-    std::strncpy(block, text, kCaptionBlockSize - 1);
-    block[kCaptionBlockSize - 1] = '\0';
+CaptionBlocks& captionBlocks() {
+    // Released by BKC_OnExit, never by the module's detach: the host may be
+    // gone by then.
+    static platform::NoDestructor<CaptionBlocks> blocks;
+    return blocks.get();
+}
+
+HostBlock hostCopy(const char* text) {
+    HostBlock block = allocateHostBlock(kCaptionBlockSize);
+    if (!block) return block;
+    std::strncpy(block.get(), text, kCaptionBlockSize - 1);
+    block.get()[kCaptionBlockSize - 1] = '\0';
     return block;
 }
 
@@ -59,21 +72,20 @@ const CaptionTexts& captionTextsFor(InterfaceLanguage language) {
 
 void loadCaptions(const std::string& settingsPath) {
     const CaptionTexts& texts = captionTextsFor(languageOf(readLanguage(settingsPath)));
+    // The earlier blocks go back before the new ones are taken.
     releaseCaptions();
-    const char* chosen[kCaptionCount] = {texts.saveTemplate, texts.editReply, texts.editForward, texts.refresh,
-                                         texts.autoSelect};
-    for (int i = 0; i < kCaptionCount; ++i) gCaptions[i] = hostCopy(chosen[i]);
+    CaptionBlocks& blocks = captionBlocks();
+    blocks.saveTemplate = hostCopy(texts.saveTemplate);
+    blocks.editReply = hostCopy(texts.editReply);
+    blocks.editForward = hostCopy(texts.editForward);
+    blocks.refresh = hostCopy(texts.refresh);
+    blocks.autoSelect = hostCopy(texts.autoSelect);
 }
 
-void releaseCaptions() {
-    for (char*& caption : gCaptions) {
-        if (caption) hostApi().BKA_Free(caption);
-        caption = nullptr;
-    }
-}
+void releaseCaptions() { captionBlocks() = CaptionBlocks(); }
 
-const char* saveTemplateCaption() { return gCaptions[0]; }
-const char* editReplyCaption() { return gCaptions[1]; }
-const char* editForwardCaption() { return gCaptions[2]; }
-const char* refreshCaption() { return gCaptions[3]; }
-const char* autoCaption() { return gCaptions[4]; }
+const char* saveTemplateCaption() { return captionBlocks().saveTemplate.get(); }
+const char* editReplyCaption() { return captionBlocks().editReply.get(); }
+const char* editForwardCaption() { return captionBlocks().editForward.get(); }
+const char* refreshCaption() { return captionBlocks().refresh.get(); }
+const char* autoCaption() { return captionBlocks().autoSelect.get(); }

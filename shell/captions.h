@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "shell/settings.h"
+#include "session/settings.h"
 
 struct CaptionTexts {
     const char* saveTemplate;

@@ -1,6 +1,6 @@
 #include "shell/compose_open_rules.h"
 
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 ComposeAnswer composeAnswerFor(int mode) {
     if (mode >= 5 && mode <= 7) return ComposeAnswer::Reply;
@@ -9,6 +9,6 @@ ComposeAnswer composeAnswerFor(int mode) {
 }
 
 bool isDraftOrOutboxFolder(const std::string& folder) {
-    return containsNoCase(folder, "!!!Draft") != std::string::npos ||
-           containsNoCase(folder, "!!!!Outbox") != std::string::npos;
+    return findNoCase(folder, "!!!Draft") != std::string::npos ||
+           findNoCase(folder, "!!!!Outbox") != std::string::npos;
 }

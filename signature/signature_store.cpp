@@ -8,12 +8,12 @@
 #include <sstream>
 #include <vector>
 
-#include "mime/contains_no_case.h"
 #include "platform/files.h"
 #include "platform/host_api.h"
 #include "platform/host_buffer.h"
 #include "platform/message_box.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
+#include "text/no_case.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ bool findSignatureFile(const std::string& folder, ComposeSession& session, const
         for (const auto& entry : platform::listDirectory(folder, ".txt")) {
             if (!isCandidate(entry)) continue;
             if (!random) {
-                if (containsNoCase(entry.name, wantedName) != std::string::npos) {
+                if (findNoCase(entry.name, wantedName) != std::string::npos) {
                     outputName = entry.name;
                     found = true;
                     break;

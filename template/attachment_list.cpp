@@ -3,7 +3,7 @@
 #include <boost/algorithm/string/replace.hpp>
 #include <boost/format.hpp>
 
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "template/loop_phase.h"
 #include "template/placeholder_pattern.h"
 

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 
 struct DateNames {
     const std::array<const char*, 12>& months;       // MMM, January first

@@ -4,9 +4,9 @@
 #include <boost/algorithm/string/replace.hpp>
 
 #include "template/header_fetch.h"
-#include "template/html_escape.h"
 #include "template/loop_phase.h"
 #include "template/placeholder_pattern.h"
+#include "text/html_text.h"
 
 namespace {
 

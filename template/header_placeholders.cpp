@@ -3,11 +3,11 @@
 #include <boost/regex.hpp>
 
 #include "mime/trim_content_id.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "template/header_fetch.h"
-#include "template/html_escape.h"
 #include "template/placeholder_pattern.h"
 #include "template/single_pass.h"
+#include "text/html_text.h"
 
 // What the patterns "[^<]*<(.*)>[^>]*" and "([^>]*)<" find, in one pass
 // each: a regex search tries every "<" and scans to the end from each, so a

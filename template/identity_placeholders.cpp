@@ -5,10 +5,10 @@
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "signature/signature_store.h"
-#include "template/html_escape.h"
 #include "template/placeholder_pattern.h"
 #include "template/render_stage.h"
 #include "template/single_pass.h"
+#include "text/html_text.h"
 
 namespace {
 constexpr int kIdentityValueSize = 256;

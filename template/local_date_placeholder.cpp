@@ -7,13 +7,13 @@
 
 #include "mime/date_header.h"
 #include "platform/local_time.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "template/date_names.h"
 #include "template/date_pattern.h"
 #include "template/header_fetch.h"
-#include "template/html_escape.h"
 #include "template/loop_phase.h"
 #include "template/placeholder_pattern.h"
+#include "text/html_text.h"
 
 namespace {
 

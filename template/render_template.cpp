@@ -8,7 +8,7 @@
 #include "mime/charset.h"
 #include "platform/host_buffer.h"
 #include "platform/message_box.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "signature/signature_store.h"
 #include "template/attachment_list.h"
 #include "template/charset_text.h"

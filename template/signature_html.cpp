@@ -2,30 +2,8 @@
 
 #include <cstring>
 
-#include "shell/compose_session.h"
-
-namespace {
-
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    std::string result;
-    result.reserve(text.size());
-    std::size_t start = 0;
-    for (std::size_t found; (found = text.find(from, start)) != std::string::npos; start = found + from.size()) {
-        result.append(text, start, found - start);
-        result += to;
-    }
-    result.append(text, start, std::string::npos);
-    text.swap(result);
-}
-
-}  // namespace
-
-std::string textToHtml(const std::string& text) {
-    std::string html = text;
-    replaceAll(html, " ", "&nbsp;");
-    replaceAll(html, "\r\n", "</div><div>");
-    return "<div>" + html + "</div>";
-}
+#include "session/compose_session.h"
+#include "text/html_text.h"
 
 std::string signatureHtml(const ComposeSession& session) {
     return session.signatureIsHtml ? session.signatureText : textToHtml(session.signatureText);

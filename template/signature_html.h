@@ -8,10 +8,6 @@ class ComposeSession;
 
 constexpr const char* kSignatureToken = "%RANDOM-SIGN";
 
-// Plain signature text to HTML: spaces become "&nbsp;", each CR LF closes
-// one "<div>" and opens the next. Nothing else is escaped.
-std::string textToHtml(const std::string& text);
-
 // The session's current signature as HTML (as stored when it is HTML).
 std::string signatureHtml(const ComposeSession& session);
 

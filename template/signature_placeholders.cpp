@@ -5,7 +5,7 @@
 #include <boost/algorithm/string/replace.hpp>
 
 #include "platform/files.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "signature/signature_store.h"
 #include "template/loop_phase.h"
 #include "template/placeholder_pattern.h"

@@ -62,15 +62,20 @@ def parse(dump):
     return module, names, addressed, imports
 
 
-def main():
-    if len(sys.argv) != 3:
-        sys.exit(__doc__)
-    objdump, dll = sys.argv[1:]
-    result = subprocess.run([objdump, "-p", dll], capture_output=True, text=True)
+def dump_of(objdump, path):
+    result = subprocess.run([objdump, "-p", path], capture_output=True, text=True)
     if result.returncode != 0:
-        sys.exit("FAIL: %s -p %s: %s" % (objdump, dll, result.stderr.strip()))
-    dump = result.stdout
-    module, names, addressed, imports = parse(dump)
+        sys.exit("FAIL: %s -p %s: %s" % (objdump, path, result.stderr.strip()))
+    return result.stdout
+
+
+def foreign_imports(imports):
+    return [name for name in imports if not is_system_dll(name)]
+
+
+def check(objdump, dll):
+    """The problems of the DLL's tables (none when it is right), its imports and exports by ordinal."""
+    module, names, addressed, imports = parse(dump_of(objdump, dll))
     problems = []
     if module != MODULE_NAME:
         problems.append("module name %r, expected %r" % (module, MODULE_NAME))
@@ -80,16 +85,25 @@ def main():
         problems.append("ordinals with an address %s, expected %s" % (sorted(addressed), sorted(EXPECTED_EXPORTS)))
     if not imports:
         problems.append("no import table found")
-    foreign = [name for name in imports if not is_system_dll(name)]
+    foreign = foreign_imports(imports)
     if foreign:
         problems.append("imports DLLs that are not part of Windows: %s" % ", ".join(foreign))
+    return problems, imports, names
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    objdump, dll = sys.argv[1:]
+    problems, imports, names = check(objdump, dll)
     for problem in problems:
         print("FAIL: " + problem)
     if problems:
         sys.exit(1)
-    print("OK: %s, imports %s" % (module, ", ".join(imports)))
+    print("OK: %s, imports %s" % (MODULE_NAME, ", ".join(imports)))
     for ordinal, name in sorted(names.items()):
         print("  @%-2d %s" % (ordinal, name))
+
 
 if __name__ == "__main__":
     main()

@@ -1,12 +1,11 @@
 // The reply and forward flow of a compose window: the portable steps of
 // composeReply, with the compose window's own steps around them.
-#include "shell/win/compose_window_session.h"
+#include "composer/win/compose_window_session.h"
 
 #include "composer/compose_core.h"
 #include "composer/win/editor_document.h"
 #include "platform/host_api.h"
 #include "platform/message_box.h"
-#include "shell/module_paths.h"
 
 namespace {
 
@@ -16,14 +15,14 @@ constexpr WPARAM kHtmlEditorCommand = 0x8047;
 
 }  // namespace
 
-bool ComposeWindowSession::runComposeFlow(bool forward) {
+bool ComposeWindowSession::runComposeFlow(const std::string& templatePath) {
     // The editor has to exist before attachments and pictures are written,
     // and the user sees why the window is busy while they are.
     const auto showProgressAndOpenEditor = [this] {
         hostApi().BKA_CompSetText(composeWindow, 0, kProgressText);
         SendMessageA(composeWindow, WM_COMMAND, kHtmlEditorCommand, 0);
     };
-    const ComposeResult result = composeReply(*this, templatePathFor(moduleFolder(), forward), showProgressAndOpenEditor);
+    const ComposeResult result = composeReply(*this, templatePath, showProgressAndOpenEditor);
     // Removed while one of the flow's boxes was up: the window is no longer ours.
     if (result.outcome != ComposeOutcome::Rendered || detached) return false;
 

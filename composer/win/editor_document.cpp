@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "composer/win/win_sink.h"
-#include "shell/win/compose_window_session.h"
+#include "platform/callback_boundary.h"
+#include "composer/win/compose_window_session.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -21,11 +22,13 @@ void ComposeWindowSession::releaseDocument() {
 }
 
 BOOL CALLBACK findEditorWindow(HWND window, LPARAM out) {
-    char className[100];
-    if (GetClassNameA(window, className, sizeof className) == 0) return TRUE;
-    if (std::strcmp(className, kEditorClassName) != 0) return TRUE;
-    *reinterpret_cast<HWND*>(out) = window;
-    return FALSE;
+    return platform::atCallbackBoundary<BOOL>(FALSE, [&]() -> BOOL {
+        char className[100];
+        if (GetClassNameA(window, className, sizeof className) == 0) return TRUE;
+        if (std::strcmp(className, kEditorClassName) != 0) return TRUE;
+        *reinterpret_cast<HWND*>(out) = window;
+        return FALSE;
+    });
 }
 
 void ComposeWindowSession::loadHtml(const std::string& html) {

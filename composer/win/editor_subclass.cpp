@@ -5,16 +5,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "composer/win/session_lifetime.h"
 #include "platform/callback_boundary.h"
 #include "platform/message_box.h"
-#include "shell/module_paths.h"
-#include "shell/settings.h"
-#include "shell/win/menu_commands.h"
-#include "shell/win/plugin_state.h"
 
 namespace {
 
-constexpr UINT kGreyed = MF_BYCOMMAND | MF_GRAYED | MF_DISABLED;
+EditorOwner* currentOwner = nullptr;
 
 template <std::size_t Size>
 void formatPropertyName(char (&name)[Size], const char* format, HWND window) {
@@ -44,7 +41,9 @@ LRESULT callPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 // The session whose editor this is: its compose window is the property's
 // value. A session registered there since for another editor is not this one's.
 ComposeWindowSession* sessionOf(HWND window) {
-    ComposeWindowSession* session = findSession(reinterpret_cast<HWND>(GetPropA(window, PropertyNames(window).session)));
+    if (!currentOwner) return nullptr;
+    ComposeWindowSession* session =
+        currentOwner->findSession(reinterpret_cast<HWND>(GetPropA(window, PropertyNames(window).session)));
     return session && session->editorWindow == window ? session : nullptr;
 }
 
@@ -63,7 +62,7 @@ POINT popupPosition(LPARAM lParam) {
 }
 
 LRESULT onContextMenu(HWND window, WPARAM wParam, LPARAM lParam) {
-    HMENU menu = menuCommands().composePopupMenu.get();
+    HMENU menu = currentOwner ? currentOwner->popupMenu() : nullptr;
     // Without the plug-in's menu the editor keeps its own.
     if (!menu) return callPrevious(window, WM_CONTEXTMENU, wParam, lParam);
     // While this reply is being rebuilt (one of its boxes is up), a right
@@ -76,7 +75,7 @@ LRESULT onContextMenu(HWND window, WPARAM wParam, LPARAM lParam) {
 
     // Looked up only now: the menu loop may have let the window's session go.
     ComposeWindowSession* session = sessionOf(window);
-    const PopupAction action = popupActionFor(chosen);
+    const PopupAction action = currentOwner ? currentOwner->popupActionFor(chosen) : PopupAction();
     if (action.kind == PopupAction::None) return 0;
     if (session) {
         const SessionOperation operation(*session);
@@ -90,15 +89,6 @@ LRESULT onContextMenu(HWND window, WPARAM wParam, LPARAM lParam) {
     return callPrevious(window, WM_CONTEXTMENU, wParam, lParam);
 }
 
-// The pop-up opening: only the refresh item unless ResetCharset is on now.
-void enablePopupItems(HMENU menu) {
-    const MenuCommands& commands = menuCommands();
-    const UINT charsetItems = readResetCharset(settingsPath()) ? MF_BYCOMMAND | MF_ENABLED : kGreyed;
-    EnableMenuItem(menu, static_cast<UINT>(commands.refreshCommandId), MF_BYCOMMAND | MF_ENABLED);
-    EnableMenuItem(menu, static_cast<UINT>(commands.autoCommandId), charsetItems);
-    for (int id : commands.charsetCommandIds) EnableMenuItem(menu, static_cast<UINT>(id), charsetItems);
-}
-
 // The editor is going. Its properties go now, whoever subclassed it after us
 // (the atoms of their names would stay behind otherwise), and its session
 // goes with it, so that a window that later gets the same handle starts a
@@ -109,10 +99,10 @@ LRESULT onNcDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = callPrevious(window, WM_NCDESTROY, wParam, lParam);
     removeProperties(window);
     // Found again: the editor's own handling may have let the session go.
-    session = findSession(key);
+    session = currentOwner ? currentOwner->findSession(key) : nullptr;
     if (session && session->editorWindow == window) {
         session->subclassRecord.subclassed = false;  // nothing is left to give back
-        removeSession(key);
+        currentOwner->removeSession(key);
     }
     return result;
 }
@@ -126,6 +116,8 @@ void pinThisModule() {
 }
 
 }  // namespace
+
+void setEditorOwner(EditorOwner* owner) { currentOwner = owner; }
 
 void subclassEditor(SubclassRecord& record, HWND editorWindow) {
     if (!editorWindow || record.subclassed) return;
@@ -171,9 +163,9 @@ LRESULT CALLBACK editorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             case WM_CONTEXTMENU:
                 return onContextMenu(window, wParam, lParam);
             case WM_INITMENUPOPUP:
-                if (HMENU menu = menuCommands().composePopupMenu.get();
+                if (HMENU menu = currentOwner ? currentOwner->popupMenu() : nullptr;
                     menu && reinterpret_cast<HMENU>(wParam) == menu) {
-                    enablePopupItems(menu);
+                    currentOwner->enablePopupItems(menu);
                     return 0;
                 }
                 break;

@@ -5,7 +5,7 @@
 #include "composer/compose_core.h"
 #include "composer/win/html_ids.h"
 #include "platform/message_box.h"
-#include "shell/win/compose_window_session.h"
+#include "composer/win/compose_window_session.h"
 
 using Microsoft::WRL::ComPtr;
 

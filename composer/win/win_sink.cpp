@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "composer/win/html_ids.h"
+#include "platform/callback_boundary.h"
+#include "platform/win/owned.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -21,15 +23,6 @@ void traceReferenceCount(const char* format, LONG count) {
     std::snprintf(line, sizeof line, format, static_cast<int>(count));
     OutputDebugStringA(line);
 }
-
-// A VARIANT that is cleared (freeing what it owns) when it goes out of scope.
-struct ScopedVariant {
-    ScopedVariant() { VariantInit(&value); }
-    ~ScopedVariant() { VariantClear(&value); }
-    ScopedVariant(const ScopedVariant&) = delete;
-    ScopedVariant& operator=(const ScopedVariant&) = delete;
-    VARIANT value;
-};
 
 }  // namespace
 
@@ -84,32 +77,34 @@ STDMETHODIMP CWinSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
 }
 
 STDMETHODIMP CWinSink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
-    if (!result) return E_POINTER;
-    if (dispid == kDispidReadyStateChange) {
-        ComPtr<IHTMLElement> element;
-        switch (readyState()) {
-            case ReadyState::NotYet:
-                return S_OK;
-            case ReadyState::Interactive:
-                element = findTextElement();
-                if (!element) return S_OK;  // "complete" will come
-                break;
-            case ReadyState::Complete:
-                if (editorWindow_) element = findTextElement();
-                break;
+    return platform::atCallbackBoundary<HRESULT>(E_UNEXPECTED, [&]() -> HRESULT {
+        if (!result) return E_POINTER;
+        if (dispid == kDispidReadyStateChange) {
+            ComPtr<IHTMLElement> element;
+            switch (readyState()) {
+                case ReadyState::NotYet:
+                    return S_OK;
+                case ReadyState::Interactive:
+                    element = findTextElement();
+                    if (!element) return S_OK;  // "complete" will come
+                    break;
+                case ReadyState::Complete:
+                    if (editorWindow_) element = findTextElement();
+                    break;
+            }
+            // Unadvising below drops the connection point's reference, which may
+            // be the last one: stay alive until this call has returned.
+            ComPtr<CWinSink> keepAlive(this);
+            if (editorWindow_) {
+                repaintEditor();
+                if (element) selectText(element.Get());
+            }
+            disconnectSink();
+            return S_OK;
         }
-        // Unadvising below drops the connection point's reference, which may
-        // be the last one: stay alive until this call has returned.
-        ComPtr<CWinSink> keepAlive(this);
-        if (editorWindow_) {
-            repaintEditor();
-            if (element) selectText(element.Get());
-        }
-        disconnectSink();
-        return S_OK;
-    }
-    if (dispid == kDispidAccepted) return S_OK;
-    return DISP_E_MEMBERNOTFOUND;
+        if (dispid == kDispidAccepted) return S_OK;
+        return DISP_E_MEMBERNOTFOUND;
+    });
 }
 
 CWinSink::ReadyState CWinSink::readyState() const {
@@ -163,8 +158,8 @@ ComPtr<IHTMLElement> CWinSink::findTextElement() const {
     ComPtr<IHTMLElementCollection> all;
     if (FAILED(document_->get_all(all.GetAddressOf())) || !all) return nullptr;
 
-    ScopedVariant name;
-    ScopedVariant index;
+    platform::OwnedVariant name;
+    platform::OwnedVariant index;
     name.value.vt = VT_BSTR;
     name.value.bstrVal = SysAllocString(kTextElementId);
     if (!name.value.bstrVal) return nullptr;

@@ -2,13 +2,16 @@
 
 #include "platform/host_api.h"
 #include "platform/no_destructor.h"
+#include "session/settings.h"
 #include "shell/captions.h"
+#include "shell/module_paths.h"
 #include "shell/win/template_commands.h"
 
 namespace {
 
 constexpr UINT kEditReplyPosition = 9;
 constexpr UINT kEditForwardPosition = 10;
+constexpr UINT kGreyed = MF_BYCOMMAND | MF_GRAYED | MF_DISABLED;
 
 // The pop-up menu is tracked by the editor's window procedure, which acts on
 // the returned id itself; the host only hands out the ids.
@@ -58,6 +61,14 @@ void buildComposePopupMenu() {
 }
 
 void destroyComposePopupMenu() { menuCommands().composePopupMenu.reset(); }
+
+void enablePopupItems(HMENU menu) {
+    const MenuCommands& commands = menuCommands();
+    const UINT charsetItems = readResetCharset(settingsPath()) ? MF_BYCOMMAND | MF_ENABLED : kGreyed;
+    EnableMenuItem(menu, static_cast<UINT>(commands.refreshCommandId), MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(menu, static_cast<UINT>(commands.autoCommandId), charsetItems);
+    for (int id : commands.charsetCommandIds) EnableMenuItem(menu, static_cast<UINT>(id), charsetItems);
+}
 
 PopupAction popupActionFor(int commandId) {
     const MenuCommands& commands = menuCommands();

@@ -5,14 +5,9 @@
 #include <windows.h>
 
 #include <array>
-#include <memory>
-#include <string>
-#include <type_traits>
 
-struct MenuDestroy {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using OwnedMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroy>;
+#include "composer/win/editor_subclass.h"
+#include "platform/win/owned.h"
 
 // The charset items of the compose pop-up menu, top to bottom; each is
 // registered under its own name and labelled with it in every language.
@@ -31,7 +26,7 @@ struct MenuCommands {
     int saveTemplateCommandId = -1;
 
     // Built for compose windows; the latest one built is the one shown.
-    OwnedMenu composePopupMenu;
+    platform::OwnedMenu composePopupMenu;
     int refreshCommandId = 0;
     int autoCommandId = 0;
     std::array<int, kPopupCharsetNames.size()> charsetCommandIds = {};
@@ -49,9 +44,9 @@ void buildComposePopupMenu();
 
 void destroyComposePopupMenu();
 
+// The compose pop-up menu opening: only the refresh item unless ResetCharset
+// is on now.
+void enablePopupItems(HMENU menu);
+
 // What a command chosen from the compose pop-up menu asks for.
-struct PopupAction {
-    enum Kind { None, Refresh, Rerender } kind = None;
-    std::string charsetName;  // for Rerender: "" is the automatic choice
-};
 PopupAction popupActionFor(int commandId);

@@ -2,33 +2,15 @@
 
 #include <objbase.h>
 
-#include <algorithm>
-#include <vector>
-
 #include "platform/no_destructor.h"
+#include "session/settings.h"
+#include "shell/module_paths.h"
 
 namespace {
 
 std::unique_ptr<PluginState>& currentState() {
     static platform::NoDestructor<std::unique_ptr<PluginState>> state;
     return state.get();
-}
-
-// Sessions removed while one of their operations ran, until it ends. Kept
-// apart from PluginState, which BKC_OnExit may destroy meanwhile.
-std::vector<std::unique_ptr<ComposeWindowSession>>& retiredSessions() {
-    static platform::NoDestructor<std::vector<std::unique_ptr<ComposeWindowSession>>> sessions;
-    return sessions.get();
-}
-
-// A session out of the registry: destroyed now, or, while an operation of it
-// runs, detached from its window now and destroyed when the operation ends.
-void retireSession(std::unique_ptr<ComposeWindowSession> session, bool comClosing) {
-    if (!session || session->runningOperations == 0) return;  // destroyed on return
-    session->detachFromWindow();
-    // The document cannot outlive the apartment it lives in.
-    if (comClosing) session->releaseDocument();
-    retiredSessions().push_back(std::move(session));
 }
 
 template <typename Function>
@@ -79,8 +61,9 @@ bool registerSession(HWND window, SessionKind kind) {
         if (!editor || IsWindow(editor)) return false;
         removeSession(window);
     }
-    auto session = std::make_unique<ComposeWindowSession>(window, kind, state->oleaccModule.get(),
-                                                          state->getObjectMessage, state->objectFromLresultFn);
+    auto session = std::make_unique<ComposeWindowSession>(window, kind, readSessionFlags(settingsPath()),
+                                                          state->oleaccModule.get(), state->getObjectMessage,
+                                                          state->objectFromLresultFn);
     state->sessions.emplace(key, std::move(session));
     return true;
 }
@@ -102,18 +85,4 @@ ComposeWindowSession* findSession(HWND window) {
     if (!state) return nullptr;
     const auto found = state->sessions.find(sessionKey(window));
     return found == state->sessions.end() ? nullptr : found->second.get();
-}
-
-SessionOperation::SessionOperation(ComposeWindowSession& session) : session_(session) {
-    ++session_.runningOperations;
-}
-
-SessionOperation::~SessionOperation() {
-    if (--session_.runningOperations > 0) return;
-    auto& retired = retiredSessions();
-    const auto found = std::find_if(retired.begin(), retired.end(),
-                                    [this](const auto& session) { return session.get() == &session_; });
-    if (found == retired.end()) return;
-    std::unique_ptr<ComposeWindowSession> session = std::move(*found);
-    retired.erase(found);
 }

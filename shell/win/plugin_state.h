@@ -7,15 +7,11 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <type_traits>
 
-#include "shell/compose_session.h"
-#include "shell/win/compose_window_session.h"
-
-struct LibraryRelease {
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using LibraryHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryRelease>;
+#include "platform/win/owned.h"
+#include "session/compose_session.h"
+#include "composer/win/compose_window_session.h"
+#include "composer/win/session_lifetime.h"
 
 // Compose window handle, compared as an unsigned number, to its session.
 using SessionRegistry = std::map<std::uintptr_t, std::unique_ptr<ComposeWindowSession>>;
@@ -32,7 +28,7 @@ public:
     PluginState(const PluginState&) = delete;
     PluginState& operator=(const PluginState&) = delete;
 
-    LibraryHandle oleaccModule;
+    platform::OwnedLibrary oleaccModule;
     UINT getObjectMessage = 0;
     ObjectFromLresultFn objectFromLresultFn = nullptr;
     SessionRegistry sessions;
@@ -56,24 +52,8 @@ void destroyPluginState();
 bool registerSession(HWND window, SessionKind kind);
 
 // Takes the window's session, if it has one, out of the registry and
-// destroys it; a session with an operation under way is detached from its
-// window now and destroyed when that operation ends.
+// retires it (session_lifetime.h).
 void removeSession(HWND window);
 
 // The window's session, or null.
 ComposeWindowSession* findSession(HWND window);
-
-// Marks a session busy while one of its operations (the compose flow, a
-// re-rendering, a refresh) runs. An operation can show a message box, whose
-// message loop lets the user close the compose window: the session's removal
-// then waits for the outermost operation to end.
-class SessionOperation {
-public:
-    explicit SessionOperation(ComposeWindowSession& session);
-    ~SessionOperation();
-    SessionOperation(const SessionOperation&) = delete;
-    SessionOperation& operator=(const SessionOperation&) = delete;
-
-private:
-    ComposeWindowSession& session_;
-};

@@ -4,9 +4,10 @@
 #include <string>
 
 #include "composer/compose_core.h"
-#include "mime/host_block.h"
+#include "platform/callback_boundary.h"
 #include "platform/files.h"
 #include "platform/host_api.h"
+#include "platform/host_block.h"
 #include "platform/message_box.h"
 #include "shell/captions.h"
 #include "shell/module_paths.h"
@@ -78,21 +79,12 @@ void saveTemplate(HostWindow window) {
     platform::writeFile(source.get(), templatePathFor(moduleFolder(), forward));
 }
 
-// No exception may unwind into the host.
-template <typename Action>
-void guarded(Action action) {
-    try {
-        action();
-    } catch (...) {
-    }
-}
-
 }  // namespace
 
 void BKA_CALL onEditTemplate(HostWindow /*window*/, int commandId) {
-    guarded([&] { editTemplate(commandId); });
+    platform::atCallbackBoundary([&] { editTemplate(commandId); });
 }
 
 void BKA_CALL onSaveTemplate(HostWindow window, int /*commandId*/) {
-    guarded([&] { saveTemplate(window); });
+    platform::atCallbackBoundary([&] { saveTemplate(window); });
 }

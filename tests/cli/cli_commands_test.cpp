@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "cli_run.h"
+#include "tests/expected_rendering.h"
 #include "tools/torvane/preview_policy.h"
 
 namespace {
@@ -18,31 +20,33 @@ void writeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
-// The rendering with the run's temporary folder written as "{TEMP}/", so it
-// can be compared with a file kept in the repository.
-std::string withTempFolderNamed(std::string html, const std::string& folder) {
-    const std::string prefix = folder + "/";
-    for (std::size_t at = html.find(prefix); at != std::string::npos; at = html.find(prefix, at)) {
-        html.replace(at, prefix.size(), "{TEMP}/");
-    }
-    return html;
-}
-
-void expectRenderingMatches(const std::string& name, const std::string& arguments) {
+void expectRenderingMatches(const std::string& name, const std::string& arguments,
+                            const std::string& environment = kRepeatable) {
     const std::string temp = freshWorkFolder("render-" + name);
     const std::string output = temp + "/out.html";
-    const CliRun run = runTorvane("render " + arguments + " --temp '" + temp + "' -o '" + output + "'", kRepeatable);
+    const CliRun run = runTorvane("render " + arguments + " --temp '" + temp + "' -o '" + output + "'", environment);
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string expected =
-        readText(std::string(TORVANE_SOURCE_DIR) + "/tests/data/cli/" + name + ".html");
-    EXPECT_EQ(withTempFolderNamed(readText(output), temp), expected) << "rendering of " << name;
+        readText(std::string(TORVANE_SOURCE_DIR) + "/" + expected_rendering::kFolder + name + ".html");
+    EXPECT_EQ(expected_rendering::comparableRendering(readText(output), temp + "/"), expected)
+        << "rendering of " << name;
+}
+
+// A rendering the wine host's tests compare too, so in their set-up: the same
+// mailbox and time zone, and no seed (the one signature is every draw).
+void expectSharedRenderingMatches(const std::string& name, const std::string& arguments) {
+    const std::string mailbox = freshWorkFolder("mailbox-" + name);
+    for (const char* file : expected_rendering::kSharedMailboxFiles) {
+        writeFile(mailbox + "/" + file, readText(std::string(TORVANE_SOURCE_DIR) + "/examples/mailbox/" + file));
+    }
+    expectRenderingMatches(name, arguments + " --mailbox '" + mailbox + "'", "TZ='" TORVANE_TEST_TIME_ZONE "'");
 }
 
 }  // namespace
 
 TEST(CliRender, SampleMessagesRenderAsExpected) {
-    expectRenderingMatches("html-with-image-reply", kHtmlMessage + kEveryPlaceholder);
-    expectRenderingMatches("html-with-image-forward", kHtmlMessage + kEveryPlaceholderForward);
+    expectSharedRenderingMatches("html-with-image-reply", kHtmlMessage + kEveryPlaceholder);
+    expectSharedRenderingMatches("html-with-image-forward", kHtmlMessage + kEveryPlaceholderForward);
     expectRenderingMatches("plain-text-reply",
                            kPlainMessage + kEveryPlaceholder + " --settings examples/testtorvane.ini");
     expectRenderingMatches("gb2312-report-reply", kChineseMessage + kEveryPlaceholder);
@@ -113,6 +117,21 @@ TEST(CliRender, BadInputFailsInOneLineWithoutOutputFile) {
     }
 }
 
+TEST(CliRender, WithoutTemplateTakesThePairBesideTheTool) {
+    // As unpacked from the release archive: the tool beside the templates.
+    const std::string unpacked = freshWorkFolder("render-unpacked");
+    std::filesystem::copy_file(TORVANE_CLI_PATH, unpacked + "/torvane");
+    writeFile(unpacked + "/torvane.tml", "Content-Type: text/html\r\n\r\n<p>beside reply %s</p>\r\n");
+    writeFile(unpacked + "/torvanefwd.tml", "Content-Type: text/html\r\n\r\n<p>beside forward %s</p>\r\n");
+    for (const bool forward : {false, true}) {
+        const CliRun run = runTorvane("render " + kHtmlMessage + (forward ? " --forward" : "") + " --temp '" +
+                                          unpacked + "'",
+                                      kRepeatable, unpacked + "/torvane");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find(forward ? "beside forward " : "beside reply "), std::string::npos) << run.out;
+    }
+}
+
 TEST(CliRender, MailSavedFromAMailboxLoadsAsTheMessageItHolds) {
     const std::string work = freshWorkFolder("render-saved");
     const std::string message = readText(std::string(TORVANE_SOURCE_DIR) + "/" + kHtmlMessage);
@@ -142,7 +161,7 @@ TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndChangesNothingElse) {
         const CliRun run = runTorvane("render " + kHtmlMessage + " --temp '" + temp + "'" +
                                           (preview ? " --preview" : ""), kRepeatable);
         ASSERT_EQ(run.status, 0) << run.err;
-        rendered[preview] = withTempFolderNamed(run.out, temp);
+        rendered[preview] = expected_rendering::comparableRendering(run.out, temp + "/");
     }
     const std::size_t head = rendered[0].find("<head>") + 6;
     ASSERT_EQ(rendered[0].rfind("<html>\r\n<head>", 0), 0u);

@@ -29,7 +29,7 @@ std::string freshWorkFolder(const std::string& name) {
     return folder;
 }
 
-CliRun runTorvane(const std::string& arguments, const std::string& environment) {
+CliRun runTorvane(const std::string& arguments, const std::string& environment, const std::string& tool) {
     const std::string work = std::string(TORVANE_CLI_WORK_DIR);
     std::filesystem::create_directories(work);
     // One pair of files per run, so that test programs running side by side
@@ -38,8 +38,8 @@ CliRun runTorvane(const std::string& arguments, const std::string& environment) 
     const std::string stem = work + "/run-" + std::to_string(getpid()) + "-" + std::to_string(++runs);
     const std::string outPath = stem + ".out";
     const std::string errPath = stem + ".err";
-    const std::string command = "cd '" + std::string(TORVANE_SOURCE_DIR) + "' && " + environment + " '" +
-                                TORVANE_CLI_PATH + "' " + arguments + " >'" + outPath + "' 2>'" + errPath + "' </dev/null";
+    const std::string command = "cd '" + std::string(TORVANE_SOURCE_DIR) + "' && " + environment + " '" + tool +
+                                "' " + arguments + " >'" + outPath + "' 2>'" + errPath + "' </dev/null";
     const int raw = std::system(command.c_str());
     CliRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);

@@ -81,6 +81,9 @@ TEST(ConvertCharset, MissingCharactersBecomeQuestionMarks) {
 
 TEST(ConvertCharset, InvalidInputAndUnknownNamesGiveNone) {
     EXPECT_FALSE(convertCharset("\xC3", "UTF-8", "UTF-8"));
+    // Beyond U+10FFFF, overlong, a surrogate: not UTF-8, though glibc passes some on.
+    for (const char* notUtf8 : {"\xF6\x9D\x8D\xA1", "\xF4\x90\x80\x80", "\xC0\xAF", "\xED\xA0\x80"})
+        EXPECT_FALSE(convertCharset(notUtf8, "UTF-8", "UTF-8")) << notUtf8;
     EXPECT_FALSE(convertCharset("\xFF\xFE", "UTF-8", "GBK"));
     EXPECT_FALSE(convertCharset("\xD6", "GB2312", "UTF-8"));  // cut in the middle of a character
     EXPECT_FALSE(convertCharset("abc", "x-klingon", "UTF-8"));

@@ -4,13 +4,6 @@
 #include "template/signature_html.h"
 #include "template_fixture.h"
 
-TEST(TextToHtml, SpacesAndLineEndsOnly) {
-    EXPECT_EQ(textToHtml("Best regards\r\nAnn"), "<div>Best&nbsp;regards</div><div>Ann</div>");
-    EXPECT_EQ(textToHtml("A\r\n\r\n"), "<div>A</div><div></div><div></div>");
-    EXPECT_EQ(textToHtml("<b>&amp;\n\r"), "<div><b>&amp;\n\r</div>");
-    EXPECT_EQ(textToHtml(""), "<div></div>");
-}
-
 TEST(SignatureTokens, EveryUnescapedTokenLiterally) {
     std::string text = "%RANDOM-SIGN x %%RANDOM-SIGN %RANDOM-SIGN%RANDOM-SIGN %RANDOM-SIG";
     replaceSignatureTokens(text, "$1\\0$&");

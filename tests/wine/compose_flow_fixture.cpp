@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <regex>
 #include <stdexcept>
 
 #include "composer/win/html_ids.h"
+#include "tests/expected_rendering.h"
 #include "tools/hostsim/converters.h"
 #include "tools/hostsim/message_loader.h"
 
@@ -25,11 +25,6 @@ std::string headerValue(const hostsim::SimMessage& message, const std::string& n
     return std::string();
 }
 
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
 }  // namespace
 
 void ComposeFlowFixture::SetUp() {
@@ -40,10 +35,9 @@ void ComposeFlowFixture::SetUp() {
 void ComposeFlowFixture::prepareHost() {
     HostFixture::SetUp();
     const std::string mailbox = host().dataFolder + host().currentMailBox;
-    writeTextFile(mailbox + "MailBox.ini", readWholeFile(sourcePath("examples/mailbox/MailBox.ini")));
-    // Only the default signature: the random draw and every named lookup
-    // find it, so a rendering can be compared with a file.
-    writeTextFile(mailbox + "$$$00000Default.txt", readWholeFile(sourcePath("examples/mailbox/$$$00000Default.txt")));
+    // The mailbox of the renderings shared with the tool's tests.
+    for (const char* name : expected_rendering::kSharedMailboxFiles)
+        writeTextFile(mailbox + name, readWholeFile(sourcePath(std::string("examples/mailbox/") + name)));
 }
 
 void ComposeFlowFixture::writeSignature(const std::string& text) {
@@ -94,27 +88,12 @@ std::vector<std::string> ComposeFlowFixture::tempFiles() {
     return names;
 }
 
-std::string ComposeFlowFixture::normalised(std::string html) {
-    replaceAll(html, host().tempFolder, "{TEMP}\\");
-    // The host's name counter runs on through the whole test program.
-    const std::regex generated(R"(\{TEMP\}\\tv([0-9A-F]{5})\.)");
-    std::map<std::string, int> order;
-    for (std::sregex_iterator it(html.begin(), html.end(), generated), end; it != end; ++it) order[(*it)[1]];
-    int number = 0;
-    for (auto& entry : order) entry.second = ++number;
-    std::string result;
-    std::size_t copied = 0;
-    for (std::sregex_iterator it(html.begin(), html.end(), generated), end; it != end; ++it) {
-        result.append(html, copied, static_cast<std::size_t>(it->position()) - copied);
-        result += "{TEMP}\\tv#" + std::to_string(order[(*it)[1]]) + ".";
-        copied = static_cast<std::size_t>(it->position() + it->length());
-    }
-    result.append(html, copied, std::string::npos);
-    return result;
+std::string ComposeFlowFixture::normalised(const std::string& html) {
+    return expected_rendering::comparableRendering(html, host().tempFolder);
 }
 
 std::string ComposeFlowFixture::expected(const std::string& name) {
-    return readWholeFile(sourcePath("tests/data/wine/" + name));
+    return readWholeFile(sourcePath(expected_rendering::kFolder + name));
 }
 
 std::vector<std::string> ComposeFlowFixture::hostCallsFrom(std::size_t first) {

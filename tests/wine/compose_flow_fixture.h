@@ -56,16 +56,16 @@ protected:
     std::vector<std::string> tempFiles();
     std::string tempFile(const std::string& name) { return readWholeFile(host().tempFolder + name); }
 
-    // The HTML with the host's temporary folder written as "{TEMP}\" and the
-    // host's generated file names "tvXXXXX." numbered by creation, "tv#1.".
-    std::string normalised(std::string html);
+    // The HTML as the expected renderings write it (tests/expected_rendering.h),
+    // and the expected rendering of that name.
+    std::string normalised(const std::string& html);
     static std::string expected(const std::string& name);
 
     // The calls the plug-in made to the host, from `first` on.
     std::vector<std::string> hostCallsFrom(std::size_t first);
 
     // The window's editor holds the rendering of the sample message named
-    // (tests/data/wine), its attachment and both pictures are saved in the
+    // (tests/data/rendering), its attachment and both pictures are saved in the
     // host's temporary folder, and no "cid:" reference is left.
     void expectSampleRendering(HWND window, const std::string& rendering);
     // The host's message loop after the latest load: once the document is

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
+#include "platform/win/owned.h"
 #include "tests/wine/compose_flow_fixture.h"
 #include "tools/hostsim/converters.h"
 
@@ -19,11 +19,6 @@ namespace {
 using Strings = std::vector<std::string>;
 
 const char kPlainMessage[] = "examples/messages/plain-text.eml";
-
-struct HandleClose {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleClose>;
 
 int count(const Strings& calls, const std::string& name) {
     return static_cast<int>(std::count(calls.begin(), calls.end(), name));
@@ -173,8 +168,9 @@ TEST_F(ComposeFlow, ATemplateThatCannotBeReadCountsAsMissing) {
     HWND window = nullptr;
     {
         // Held open without sharing: the file is there, but nobody else may read it.
-        OwnedHandle lock(CreateFileA(templatePath(false).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_NE(lock.get(), INVALID_HANDLE_VALUE);
+        const platform::OwnedHandle lock(platform::nullIfInvalid(
+            CreateFileA(templatePath(false).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)));
+        ASSERT_TRUE(lock);
         window = openCompose(5);
     }
     const std::vector<CaughtBox> boxes = takeBoxes();

@@ -6,17 +6,14 @@
 #include <windows.h>
 
 #include <memory>
-#include <type_traits>
 #include <vector>
 
+#include "platform/win/owned.h"
 #include "tests/wine/host_compose_window.h"
 
 namespace wintest {
 
-struct WindowDestroy {
-    void operator()(HWND window) const { DestroyWindow(window); }
-};
-using OwnedWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroy>;
+using platform::OwnedWindow;
 
 class HostWindows {
 public:

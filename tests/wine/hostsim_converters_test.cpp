@@ -11,8 +11,8 @@
 #include <string>
 
 #include "platform/host_api.h"
+#include "session/settings.h"
 #include "shell/captions.h"
-#include "shell/settings.h"
 #include "tests/wine/scratch_folder.h"
 #include "tools/hostsim/converters.h"
 #include "tools/hostsim/sim_host.h"

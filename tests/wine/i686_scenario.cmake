@@ -9,7 +9,7 @@ set(TORVANE_I686_ENVIRONMENT
     WINEPREFIX=${TORVANE_WINEPREFIX}
     WINEARCH=win32
     WINEDEBUG=-all
-    TZ=${TORVANE_WINE_TIME_ZONE}
+    TZ=${TORVANE_TEST_TIME_ZONE}
     # No mono or gecko installers; and a crash ends the process at once
     # instead of waiting in the debugger until the test times out.
     WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe=d

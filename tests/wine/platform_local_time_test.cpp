@@ -1,5 +1,5 @@
 // Local time through the Windows time zone, which the test run sets to New
-// York's (TZ, see CMakeLists.txt): each instant is converted by the
+// York's (TZ, see tests/CMakeLists.txt): each instant is converted by the
 // daylight-saving rule of its own year.
 #include <gtest/gtest.h>
 

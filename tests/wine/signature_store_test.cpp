@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/host_api.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "signature/signature_store.h"
 #include "template/render_template.h"
 #include "tests/wine/message_box_catcher.h"

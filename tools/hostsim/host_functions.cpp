@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "text/no_case.h"
 #include "tools/hostsim/converters.h"
 #include "tools/hostsim/sim_host.h"
 
@@ -14,14 +15,6 @@ using hostsim::simHost;
 namespace {
 
 void record(const char* name) { simHost().calls.emplace_back(name); }
-
-// Header names compare without regard to case (MinGW has no strcasecmp).
-bool sameNameNoCase(const std::string& a, const char* b) {
-    if (!b || a.size() != std::strlen(b)) return false;
-    return std::equal(a.begin(), a.end(), b, [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 // Copies text into a caller's buffer of `size` bytes, cut and NUL-terminated.
 int copyToBuffer(const std::string& text, char* buffer, int size) {
@@ -164,7 +157,7 @@ void BKA_CALL BKA_CompSetSource(HostWindow window, const char* source) {
 
 int BKA_CALL BKA_CompGetSpecifiedHeader(HostWindow window, const char* name, char* buffer, int size) {
     record("BKA_CompGetSpecifiedHeader");
-    if (sameNameNoCase("Subject", name)) {
+    if (name && equalNoCase("Subject", name)) {
         return copyToBuffer(simHost().compositions[window].subject, buffer, size);
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "text/no_case.h"
 #include "tools/hostsim/converters.h"
 
 namespace hostsim {
@@ -44,10 +45,6 @@ std::string trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos) return std::string();
     return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
-}
-
-bool startsWithNoCase(const std::string& text, const std::string& prefix) {
-    return text.size() >= prefix.size() && lower(text.substr(0, prefix.size())) == prefix;
 }
 
 // One line of `text` from `pos`: its content without the line break, and
@@ -113,7 +110,7 @@ Entity parseEntity(std::string_view text) {
 
 std::string headerValue(const HeaderList& headers, const std::string& name) {
     for (const auto& header : headers) {
-        if (lower(header.first) == lower(name)) return header.second;
+        if (equalNoCase(header.first, name)) return header.second;
     }
     return std::string();
 }
@@ -198,7 +195,7 @@ struct Search {
 void walk(const Entity& entity, int depth, Search& search) {
     if (search.html) return;
     const ContentType type = parseContentType(headerValue(entity.headers, "Content-Type"));
-    if (startsWithNoCase(type.mediaType, "multipart/")) {
+    if (beginsWithNoCase(type.mediaType, "multipart/")) {
         if (type.boundary.empty() || depth >= kMaxDepth) return;
         forEachBodyPart(entity.body, type.boundary, [&](std::string_view part) {
             walk(parseEntity(part), depth + 1, search);
@@ -206,7 +203,7 @@ void walk(const Entity& entity, int depth, Search& search) {
         });
         return;
     }
-    if (startsWithNoCase(trim(headerValue(entity.headers, "Content-Disposition")), "attachment")) return;
+    if (beginsWithNoCase(trim(headerValue(entity.headers, "Content-Disposition")), "attachment")) return;
     std::optional<FoundText>* slot = type.mediaType == "text/html"    ? &search.html
                                      : type.mediaType == "text/plain" ? &search.plain
                                                                       : nullptr;

@@ -65,8 +65,16 @@ std::string examplesFolder() {
 }
 
 std::string defaultTemplatePath(bool forward) {
-    return asFolder(TORVANE_TEMPLATES_DIR) + "classic" + platform::kPathSeparator +
-           (forward ? "torvanefwd.tml" : "torvane.tml");
+    const char* name = forward ? "torvanefwd.tml" : "torvane.tml";
+    // Unpacked from the release archive, the tool sits beside the templates
+    // it ships with; the source tree it was built from is not there.
+    const std::string tool = platform::executablePath();
+    const std::size_t folderEnd = tool.find_last_of("/\\");
+    if (folderEnd != std::string::npos) {
+        const std::string beside = tool.substr(0, folderEnd + 1) + name;
+        if (platform::fileExists(beside)) return beside;
+    }
+    return asFolder(TORVANE_TEMPLATES_DIR) + "classic" + platform::kPathSeparator + name;
 }
 
 void startHost(const HostFiles& files) {

@@ -34,8 +34,9 @@ std::string makeFreshTempFolder();
 // Where the sample mailbox and messages are.
 std::string examplesFolder();
 
-// The template render uses without --template: the Classic pair of the
-// gallery, the one the release ships.
+// The template render uses without --template: torvane.tml (torvanefwd.tml)
+// beside the tool when there is one, as in the release archive; otherwise the
+// Classic pair of the gallery, the one the release ships.
 std::string defaultTemplatePath(bool forward);
 
 }  // namespace torvane

@@ -5,7 +5,7 @@
 #include "mime/part_bodies.h"
 #include "mime/trim_content_id.h"
 #include "platform/message_box.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 #include "tools/torvane/arguments.h"
 #include "tools/torvane/cli_errors.h"
 #include "tools/torvane/commands.h"

@@ -7,8 +7,8 @@
 #include "composer/compose_core.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
-#include "shell/compose_session.h"
-#include "shell/settings.h"
+#include "session/compose_session.h"
+#include "session/settings.h"
 #include "tools/torvane/arguments.h"
 #include "tools/torvane/cli_errors.h"
 #include "tools/torvane/commands.h"
@@ -28,8 +28,8 @@ const char* const kRenderHelp =
     "standard output.\n"
     "\n"
     "  --forward        use the forward template instead of the reply template\n"
-    "  --template FILE  the template file (default: the Classic pair,\n"
-    "                   templates/classic/torvane.tml or torvanefwd.tml)\n"
+    "  --template FILE  the template file (default: torvane.tml or torvanefwd.tml\n"
+    "                   beside this tool, else the Classic pair of the sources)\n"
     "  --mailbox DIR    the mailbox folder with MailBox.ini and the $$$*.txt\n"
     "                   signature files (default: the bundled sample mailbox)\n"
     "  --settings FILE  the plug-in's settings file (Language, ConvertText,\n"
@@ -90,10 +90,7 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     const char* seed = std::getenv("TORVANE_RANDOM_SEED");
     std::srand(seed && *seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10))
                              : static_cast<unsigned>(std::time(nullptr)));
-    ComposeSession session(window, SessionKind::Compose);
-    session.convertText = flags.convertText;
-    session.resetCharset = flags.resetCharset;
-    session.language = flags.language;
+    ComposeSession session(window, SessionKind::Compose, flags);
     session.localCodePage = LocalCodePage::Utf8;
 
     const ComposeResult result = composeReply(session, templatePath, nullptr);

@@ -1,11 +1,12 @@
 // The window-bound session's construction and tear-down, reduced to the
 // fields the editor document code reads: these tests need neither the
 // settings file nor the editor's subclassing.
-#include "shell/win/compose_window_session.h"
+#include "composer/win/compose_window_session.h"
 
-ComposeWindowSession::ComposeWindowSession(HWND composeWindow, SessionKind kind, HMODULE oleaccModule,
-                                           UINT getObjectMessage, ObjectFromLresultFn objectFromLresultFn)
-    : ComposeSession(composeWindow, kind),
+ComposeWindowSession::ComposeWindowSession(HWND composeWindow, SessionKind kind, const SessionFlags& flags,
+                                           HMODULE oleaccModule, UINT getObjectMessage,
+                                           ObjectFromLresultFn objectFromLresultFn)
+    : ComposeSession(composeWindow, kind, flags),
       objectFromLresultFn(objectFromLresultFn),
       subclassRecord(composeWindow),
       oleaccModule(oleaccModule),

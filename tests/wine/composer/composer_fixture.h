@@ -11,7 +11,8 @@
 #include <memory>
 
 #include "composer/win/win_sink.h"
-#include "shell/win/compose_window_session.h"
+#include "platform/win/owned.h"
+#include "composer/win/compose_window_session.h"
 #include "tests/wine/editor_window.h"
 #include "tests/wine/test_document.h"
 
@@ -25,25 +26,11 @@ public:
     ComApartment& operator=(const ComApartment&) = delete;
 };
 
-class LoadedLibrary {
-public:
-    explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
-    ~LoadedLibrary() {
-        if (module_) FreeLibrary(module_);
-    }
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
-
 class ComposerWineTest : public ::testing::Test {
 protected:
     ComposerWineTest() {
-        session = std::make_unique<ComposeWindowSession>(compose.handle(), SessionKind::Compose, oleacc.get(),
-                                                         getObjectMessage, objectFromLresult);
+        session = std::make_unique<ComposeWindowSession>(compose.handle(), SessionKind::Compose, SessionFlags{},
+                                                         oleacc.get(), getObjectMessage, objectFromLresult);
     }
 
     void SetUp() override {
@@ -61,7 +48,7 @@ protected:
     }
 
     ComApartment apartment;
-    LoadedLibrary oleacc{"OLEACC.DLL"};
+    const platform::OwnedLibrary oleacc{LoadLibraryA("OLEACC.DLL")};
     ObjectFromLresultFn objectFromLresult = reinterpret_cast<ObjectFromLresultFn>(
         reinterpret_cast<void*>(GetProcAddress(oleacc.get(), "ObjectFromLresult")));
     UINT getObjectMessage = RegisterWindowMessageA("WM_HTML_GETOBJECT");

@@ -1,6 +1,7 @@
-// Per-window state of one compose window. This portable part holds what the
-// template engine, the signature store and the compose flow's portable steps
-// read and write; the Windows shell derives the window-bound session from it.
+// The session model: what one compose window's reply is made from and of.
+// The template engine, the signature store, the portable compose flow and the
+// torvane tool read and write it; the composer's window-bound session
+// (composer/win/compose_window_session.h) adds the editor's document to it.
 #pragma once
 
 #include <string>
@@ -26,9 +27,21 @@ enum class InterfaceLanguage { English, SimplifiedChinese, TraditionalChinese };
 // Big5 by language, as its menus do; the torvane tool's host is UTF-8.
 enum class LocalCodePage { OfLanguage, Utf8 };
 
+// What a new session takes from the settings file (session/settings.h).
+struct SessionFlags {
+    bool convertText = false;   // answer plain-text messages with the template too
+    bool resetCharset = false;  // rewrite the template's META charset; enable the charset menu items
+    InterfaceLanguage language = InterfaceLanguage::English;  // names months and weekdays in dates
+};
+
 class ComposeSession {
 public:
-    ComposeSession(HostWindow composeWindow, SessionKind kind) : composeWindow(composeWindow), kind(kind) {}
+    ComposeSession(HostWindow composeWindow, SessionKind kind, const SessionFlags& flags = {})
+        : composeWindow(composeWindow),
+          convertText(flags.convertText),
+          resetCharset(flags.resetCharset),
+          language(flags.language),
+          kind(kind) {}
     virtual ~ComposeSession() = default;
     ComposeSession(const ComposeSession&) = delete;
     ComposeSession& operator=(const ComposeSession&) = delete;

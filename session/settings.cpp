@@ -1,10 +1,10 @@
-#include "shell/settings.h"
+#include "session/settings.h"
 
 #include <cctype>
 
 #include "platform/files.h"
 #include "platform/ini.h"
-#include "mime/contains_no_case.h"
+#include "text/no_case.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <unistd.h>
 
-#include "shell/settings.h"
+#include "session/settings.h"
 
 namespace {
 
-class ShellSettings : public ::testing::Test {
+class SessionSettings : public ::testing::Test {
 protected:
     void SetUp() override {
         char pattern[] = "/tmp/h2settingsXXXXXX";
@@ -28,12 +28,12 @@ protected:
 
 }  // namespace
 
-TEST(ShellSettingsRules, SwitchNeedsTrueInItsFirstFourCharacters) {
+TEST(SessionSettingsRules, SwitchNeedsTrueInItsFirstFourCharacters) {
     for (const char* on : {"TRUE", "true", "True", "TRUEST", "tRuE 1"}) EXPECT_TRUE(isSwitchOn(on)) << on;
     for (const char* off : {"", "1", "yes", "TRU", " TRUE", "FALSE", "on"}) EXPECT_FALSE(isSwitchOn(off)) << off;
 }
 
-TEST(ShellSettingsRules, LanguageByCaseInsensitivePrefix) {
+TEST(SessionSettingsRules, LanguageByCaseInsensitivePrefix) {
     EXPECT_EQ(languageOf("SimplifiedChinese"), InterfaceLanguage::SimplifiedChinese);
     EXPECT_EQ(languageOf("simplifiedchinese"), InterfaceLanguage::SimplifiedChinese);
     EXPECT_EQ(languageOf("SimplifiedChinese_GBK"), InterfaceLanguage::SimplifiedChinese);
@@ -45,7 +45,7 @@ TEST(ShellSettingsRules, LanguageByCaseInsensitivePrefix) {
     EXPECT_EQ(languageOf(""), InterfaceLanguage::English);
 }
 
-TEST_F(ShellSettings, MissingFileLeavesBothFlagsOff) {
+TEST_F(SessionSettings, MissingFileLeavesBothFlagsOff) {
     const std::string missing = path_ + ".absent";
     const SessionFlags flags = readSessionFlags(missing);
     EXPECT_FALSE(flags.convertText);
@@ -55,7 +55,7 @@ TEST_F(ShellSettings, MissingFileLeavesBothFlagsOff) {
     EXPECT_EQ(readLanguage(missing), "English");
 }
 
-TEST_F(ShellSettings, ReadsTheThreeKeys) {
+TEST_F(SessionSettings, ReadsTheThreeKeys) {
     write("[Settings]\r\nLanguage=TraditionalChinese_TW\r\nConvertText=True\r\nResetCharset=yes\r\n");
     const SessionFlags flags = readSessionFlags(path_);
     EXPECT_TRUE(flags.convertText);
@@ -69,13 +69,13 @@ TEST_F(ShellSettings, ReadsTheThreeKeys) {
     EXPECT_FALSE(readSessionFlags(path_).convertText);
 }
 
-TEST_F(ShellSettings, KeysOutsideTheSectionDoNotCount) {
+TEST_F(SessionSettings, KeysOutsideTheSectionDoNotCount) {
     write("[Other]\nConvertText=TRUE\nResetCharset=TRUE\n");
     EXPECT_FALSE(readSessionFlags(path_).convertText);
     EXPECT_FALSE(readResetCharset(path_));
 }
 
-TEST_F(ShellSettings, OverLongValuesAreCut) {
+TEST_F(SessionSettings, OverLongValuesAreCut) {
     // Cut to 9 characters, a switch still begins with TRUE.
     write("[Settings]\nConvertText=TRUEandmuchmore\nResetCharset=xTRUE\nLanguage=SimplifiedChineseWithAVeryLongSuffix\n");
     EXPECT_TRUE(readSessionFlags(path_).convertText);

@@ -1,25 +1,20 @@
-#include "shell/win/compose_window_session.h"
+#include "composer/win/compose_window_session.h"
 
 #include <cstdlib>
 #include <ctime>
 
 #include "composer/win/editor_subclass.h"
-#include "shell/module_paths.h"
-#include "shell/settings.h"
 
-ComposeWindowSession::ComposeWindowSession(HWND composeWindow, SessionKind kind, HMODULE oleaccModule,
-                                           UINT getObjectMessage, ObjectFromLresultFn objectFromLresultFn)
-    : ComposeSession(composeWindow, kind),
+ComposeWindowSession::ComposeWindowSession(HWND composeWindow, SessionKind kind, const SessionFlags& flags,
+                                           HMODULE oleaccModule, UINT getObjectMessage,
+                                           ObjectFromLresultFn objectFromLresultFn)
+    : ComposeSession(composeWindow, kind, flags),
       objectFromLresultFn(objectFromLresultFn),
       subclassRecord(composeWindow),
       oleaccModule(oleaccModule),
       getObjectMessage(getObjectMessage) {
     // The random signature is drawn from the C library's generator.
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    const SessionFlags flags = readSessionFlags(settingsPath());
-    convertText = flags.convertText;
-    resetCharset = flags.resetCharset;
-    language = flags.language;
 }
 
 ComposeWindowSession::~ComposeWindowSession() {

@@ -11,18 +11,19 @@
 
 #include "composer/win/subclass_record.h"
 #include "composer/win/win_sink.h"
-#include "shell/compose_session.h"
+#include "session/compose_session.h"
 
 using ObjectFromLresultFn = HRESULT(WINAPI*)(LRESULT result, REFIID iid, WPARAM wParam, void** object);
 
 class ComposeWindowSession final : public ComposeSession {
 public:
-    ComposeWindowSession(HWND composeWindow, SessionKind kind, HMODULE oleaccModule, UINT getObjectMessage,
-                         ObjectFromLresultFn objectFromLresultFn);
+    ComposeWindowSession(HWND composeWindow, SessionKind kind, const SessionFlags& flags, HMODULE oleaccModule,
+                         UINT getObjectMessage, ObjectFromLresultFn objectFromLresultFn);
     ~ComposeWindowSession() override;
 
-    // The reply/forward flow; true when the rendered HTML was handed to loadHtml.
-    bool runComposeFlow(bool forward);
+    // The reply/forward flow with the template at `templatePath`; true when
+    // the rendered HTML was handed to loadHtml.
+    bool runComposeFlow(const std::string& templatePath);
     // Replaces the editor's document by `html` (silent on failure). Does
     // nothing once the session is detached from its window.
     void loadHtml(const std::string& html);
@@ -47,7 +48,7 @@ public:
     HMODULE oleaccModule = nullptr;
     UINT getObjectMessage = 0;
     // Operations of this session under way (see SessionOperation in
-    // plugin_state.h); a session removed meanwhile is destroyed by the last.
+    // session_lifetime.h); a session removed meanwhile is destroyed by the last.
     int runningOperations = 0;
     bool detached = false;
 };

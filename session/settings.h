@@ -4,13 +4,7 @@
 
 #include <string>
 
-#include "shell/compose_session.h"
-
-struct SessionFlags {
-    bool convertText = false;   // answer plain-text messages with the template too
-    bool resetCharset = false;  // rewrite the template's META charset; enable the charset menu items
-    InterfaceLanguage language = InterfaceLanguage::English;  // names months and weekdays in dates
-};
+#include "session/compose_session.h"
 
 // The "Language" value, cut to 19 characters; "English" by default.
 std::string readLanguage(const std::string& settingsPath);
