@@ -39,14 +39,16 @@ namespace {
 // Mail saved from a mailbox file starts with the envelope line "From " and
 // whatever follows it (a header field name holds no space), unless that is
 // the obsolete form of a From field ("From  : John").
-std::string withoutEnvelopeLine(const std::string& content) {
+// Edited in place: the message is not copied.
+std::string withoutEnvelopeLine(std::string content) {
     if (content.compare(0, 5, "From ") != 0) return content;
     const std::size_t afterName = content.find_first_not_of(" \t", 4);
     if (afterName != std::string::npos && content[afterName] == ':') return content;
     std::size_t next = content.find_first_of("\r\n");
     if (next == std::string::npos) return std::string();
     next += content.compare(next, 2, "\r\n") == 0 ? 2 : 1;
-    return content.substr(next);
+    content.erase(0, next);
+    return content;
 }
 
 // A field name of printable characters other than the colon, then the colon,
