@@ -15,7 +15,7 @@ public:
     PopupAction popupActionFor(int commandId) override { return ::popupActionFor(commandId); }
 };
 
-// Stateless, so a constant-initialised object with nothing to destroy.
+// Stateless, with nothing to destroy when the module unloads.
 PluginEditorOwner pluginEditorOwner;
 
 }  // namespace
