@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <utility>
@@ -92,6 +93,19 @@ void requireOutputPath(const std::string& output, const std::vector<Input>& inpu
     }
 }
 
+// Records in a --temp folder what the render wrote there, however it ends.
+class WrittenFilesRecord {
+public:
+    explicit WrittenFilesRecord(std::string folder) : folder_(std::move(folder)), before_(folderEntries(folder_)) {}
+    ~WrittenFilesRecord() { recordWrittenFiles(folder_, before_); }
+    WrittenFilesRecord(const WrittenFilesRecord&) = delete;
+    WrittenFilesRecord& operator=(const WrittenFilesRecord&) = delete;
+
+private:
+    std::string folder_;
+    std::set<std::string> before_;
+};
+
 }  // namespace
 
 int renderCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
@@ -130,10 +144,10 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
                                    {"mailbox file", files.mailboxFolder + "MailBox.ini"}});
     }
 
-    std::set<std::string> tempBefore;
+    std::optional<WrittenFilesRecord> record;
     if (arguments.has("--temp")) {
         files.tempFolder = prepareTempFolder(arguments.value("--temp"), arguments.has("--fresh"), err);
-        tempBefore = folderEntries(files.tempFolder);
+        record.emplace(files.tempFolder);
     } else {
         files.tempFolder = makeFreshTempFolder();
         err << "torvane: attachments and pictures go to " << files.tempFolder << '\n';
@@ -175,7 +189,6 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
         out << html;
         out.flush();
     }
-    if (arguments.has("--temp")) recordWrittenFiles(files.tempFolder, tempBefore);
     return 0;
 }
 
