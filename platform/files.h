@@ -47,4 +47,17 @@ std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::
 // The running program's own file; empty when the system does not tell.
 std::string executablePath();
 
+// Moves the file `from` (UTF-8 path) onto `to` in one step, replacing a file
+// there: a reader sees the old file or the new one, never a part. Empty when
+// it worked; otherwise the system's reason.
+std::string replaceFile(const std::string& from, const std::string& to);
+
+// True when both UTF-8 paths name one existing file (through links, other
+// spellings or letter case the file system ignores).
+bool sameFile(const std::string& first, const std::string& second);
+
+// Standard output writes bytes as they are given (on Windows, no CR before
+// each LF).
+void useBinaryStandardOutput();
+
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace platform {
@@ -98,5 +99,17 @@ std::string executablePath() {
     if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path) return {};
     return std::string(path, static_cast<std::size_t>(length));
 }
+
+std::string replaceFile(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? std::string() : std::strerror(errno);
+}
+
+bool sameFile(const std::string& first, const std::string& second) {
+    struct stat a {}, b {};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+void useBinaryStandardOutput() {}
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "cli_run.h"
 #include "tests/expected_rendering.h"
@@ -92,6 +93,10 @@ TEST(CliRender, BadInputFailsInOneLineWithoutOutputFile) {
     writeFile(work + "/binary.eml", std::string("\x7f" "ELF\0\1\2garbage", 13));
     writeFile(work + "/no-headers.eml", "just some text\nwithout any header\n");
     writeFile(work + "/mail.msg", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10));
+    const std::string message = readText(std::string(TORVANE_SOURCE_DIR) + "/" + kHtmlMessage);
+    writeFile(work + "/copy.eml", message);
+    writeFile(work + "/two.mbox", "From a@example.com Tue Dec  1 09:14:02 2026\n" + message +
+                                      "\nFrom b@example.com Tue Dec  1 09:15:02 2026\n" + message);
     const struct {
         std::string arguments;
         std::string message;
@@ -108,6 +113,22 @@ TEST(CliRender, BadInputFailsInOneLineWithoutOutputFile) {
         {kHtmlMessage + " --bogus", "torvane: unknown option '--bogus'\n"},
         {kHtmlMessage + " -o", "torvane: option -o needs a value\n"},
         {"", "torvane: render takes one MESSAGE file (see 'torvane render --help')\n"},
+        {kHtmlMessage + " -o " + work, "torvane: cannot write '" + work + "': it is a folder\n"},
+        {work + "/copy.eml -o " + work + "/copy.eml",
+         "torvane: -o '" + work + "/copy.eml' names the message '" + work +
+             "/copy.eml': render never writes over its inputs, choose another file\n"},
+        {kHtmlMessage + " --template " + work + "/copy.eml -o " + work + "/copy.eml",
+         "torvane: -o '" + work + "/copy.eml' names the template '" + work +
+             "/copy.eml': render never writes over its inputs, choose another file\n"},
+        {kHtmlMessage + " --charset nonsense",
+         "torvane: unknown character set 'nonsense' for --charset: the editor's menu has Auto, GB2312, GB18030, "
+         "HZ-GB-2312, BIG5, UTF-8, UTF-7, US-ASCII, ISO-8859-1, ISO-8859-2, ISO-8859-15\n"},
+        {kHtmlMessage + " --temp " + work + "/missing/files",
+         "torvane: cannot use temporary folder '" + work + "/missing/files': the folder '" + work +
+             "/missing' it would go in does not exist\n"},
+        {work + "/two.mbox",
+         "torvane: '" + work + "/two.mbox' is a mailbox file of 2 messages: choose one with --index N (1 to 2)\n"},
+        {work + "/two.mbox --index 3", "torvane: '" + work + "/two.mbox' holds 2 messages, not 3\n"},
     };
     for (const auto& bad : cases) {
         const CliRun run = runTorvane("render --temp '" + work + "' -o '" + work + "/out.html' " + bad.arguments);
@@ -115,6 +136,87 @@ TEST(CliRender, BadInputFailsInOneLineWithoutOutputFile) {
         EXPECT_EQ(run.err, bad.message) << bad.arguments;
         EXPECT_FALSE(pathExists(work + "/out.html")) << bad.arguments;
     }
+    EXPECT_EQ(readText(work + "/copy.eml"), message);
+}
+
+TEST(CliRender, OutputReplacesTheFileOfAnEarlierRender) {
+    const std::string work = freshWorkFolder("render-replace");
+    for (const char* text : {"first", "second"}) {
+        writeFile(work + "/t.tml", std::string("Content-Type: text/html\r\n\r\n<p>") + text + "</p>\r\n");
+        const CliRun run = runTorvane("render " + kHtmlMessage + " --template '" + work + "/t.tml' --temp '" + work +
+                                      "/files' -o '" + work + "/out.html'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(readText(work + "/out.html"), std::string("<p>") + text + "</p>\r\n");
+    }
+}
+
+TEST(CliRender, ARelativeTempFolderIsWrittenIntoTheHtmlAsAnAbsolutePath) {
+    const std::string work = freshWorkFolder("render-relative");
+    const std::string relative = std::filesystem::relative(work, TORVANE_SOURCE_DIR).string() + "/files";
+    const CliRun run = runTorvane("render " + kHtmlMessage + " --temp " + relative);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("<img src=\"" + work + "/files/tv00001.png\""), std::string::npos) << run.out;
+}
+
+TEST(CliRender, FreshRemovesWhatEarlierRendersWroteAndNothingElse) {
+    const std::string work = freshWorkFolder("render-fresh");
+    const std::string temp = work + "/files";
+    const std::string command = "render " + kHtmlMessage + " --temp '" + temp + "' -o '" + temp + "/out.html'";
+    const auto entries = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(temp)) names.insert(entry.path().filename());
+        return names;
+    };
+    ASSERT_EQ(runTorvane(command, kRepeatable).status, 0);
+    const std::string first = readText(temp + "/out.html");
+    const std::set<std::string> firstFiles = entries();
+    // Into a folder that is not empty the pictures take new names.
+    CliRun run = runTorvane(command, kRepeatable);
+    EXPECT_NE(run.err.find("is not empty"), std::string::npos) << run.err;
+    EXPECT_NE(readText(temp + "/out.html"), first);
+    run = runTorvane(command + " --fresh", kRepeatable);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(readText(temp + "/out.html"), first);
+    EXPECT_EQ(entries(), firstFiles);
+
+    writeFile(temp + "/mine.txt", "kept");
+    run = runTorvane(command + " --fresh", kRepeatable);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "torvane: --fresh would empty '" + temp +
+                           "', but it holds 'mine.txt', which torvane did not write: empty it yourself or choose "
+                           "another folder\n");
+    EXPECT_EQ(readText(temp + "/mine.txt"), "kept");
+    EXPECT_EQ(readText(temp + "/out.html"), first);
+}
+
+TEST(CliRender, AMailboxFileOfSeveralMessagesRendersTheOneChosen) {
+    const std::string work = freshWorkFolder("render-mbox");
+    const std::string root = std::string(TORVANE_SOURCE_DIR) + "/";
+    writeFile(work + "/two.mbox", "From a@example.com Tue Dec  1 09:14:02 2026\n" + readText(root + kHtmlMessage) +
+                                      "\nFrom b@example.com Tue Dec  1 09:15:02 2026\n" +
+                                      readText(root + kChineseMessage));
+    for (const std::string& message : {kHtmlMessage, kChineseMessage}) {
+        const std::string index = message == kHtmlMessage ? "1" : "2";
+        const CliRun chosen = runTorvane("inspect '" + work + "/two.mbox' --index " + index);
+        ASSERT_EQ(chosen.status, 0) << chosen.err;
+        EXPECT_EQ(chosen.out, runTorvane("inspect " + message).out) << index;
+    }
+}
+
+TEST(CliRender, PreviewOfChineseMailDeclaresTheEncodingOfItsBytes) {
+    // ResetCharset puts the reply's charset, GB2312, into the META; the
+    // tool's texts are UTF-8.
+    const std::string work = freshWorkFolder("render-preview-charset");
+    writeFile(work + "/reset.ini", "[Settings]\r\nResetCharset=TRUE\r\n");
+    const CliRun run = runTorvane("render " + kChineseMessage + " --settings '" + work + "/reset.ini' --temp '" +
+                                  work + "/files' --preview", kRepeatable);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("\xEF\xBB\xBF<html>", 0), 0u);
+    EXPECT_NE(run.out.find("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("<b>Subject:</b> \xE6\x9C\xAC\xE6\x9C\x88\xE6\x8A\xA5\xE5\x91\x8A"), std::string::npos);
 }
 
 TEST(CliRender, WithoutTemplateTakesThePairBesideTheTool) {
@@ -165,7 +267,9 @@ TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndChangesNothingElse) {
     }
     const std::size_t head = rendered[0].find("<head>") + 6;
     ASSERT_EQ(rendered[0].rfind("<html>\r\n<head>", 0), 0u);
-    EXPECT_EQ(rendered[1], rendered[0].substr(0, head) + torvane::kPreviewPolicyMeta + rendered[0].substr(head));
+    // The template declares utf-8 already; the byte-order mark says so above any META.
+    EXPECT_EQ(rendered[1],
+              "\xEF\xBB\xBF" + rendered[0].substr(0, head) + torvane::kPreviewPolicyMeta + rendered[0].substr(head));
 
     const std::string meta = torvane::kPreviewPolicyMeta;
     const struct {
@@ -217,7 +321,7 @@ TEST(CliCheck, ReportsWarningsAndUnusableFiles) {
     writeFile(work + "/warn.tml", "Content-Type: text/html\r\n\r\n<p>%x %%f</p>\r\n");
     CliRun run = runTorvane("check '" + work + "/warn.tml'");
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("line 1: %x - unknown placeholder"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("line 3: %x - unknown placeholder"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("no element with id \"torvane_text_id\""), std::string::npos);
 
     writeFile(work + "/plain.tml", "<html><body>%f</body></html>\r\n");
@@ -225,10 +329,67 @@ TEST(CliCheck, ReportsWarningsAndUnusableFiles) {
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "torvane: '" + work + "/plain.tml' is not a message: it does not begin with a header field\n");
 
-    writeFile(work + "/nohtml.tml", "Content-Type: text/plain\r\n\r\n%f\r\n");
-    run = runTorvane("check '" + work + "/nohtml.tml'");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("has no text/html part"), std::string::npos);
+}
+
+TEST(CliCheck, CountsLinesInTheFileAsAnEditorShowsIt) {
+    // A folded header, a preamble, a text/plain part, and soft line breaks
+    // of quoted-printable before the placeholders.
+    const std::string work = freshWorkFolder("check-lines");
+    writeFile(work + "/qp.tml",
+              "MIME-Version: 1.0\r\nContent-Type: multipart/alternative;\r\n  boundary=\"b1\"\r\n\r\npreamble\r\n"
+              "--b1\r\nContent-Type: text/plain\r\n\r\n%x plain\r\n--b1\r\nContent-Type: text/html\r\n"
+              "Content-Transfer-Encoding: quoted-printable\r\n\r\n<p id=3D\"torvane_text_id\">a long line, soft =\r\n"
+              "broken: %s</p>\r\n<p>%q</p>\r\n--b1--\r\n");
+    const CliRun run = runTorvane("check '" + work + "/qp.tml'");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out, work + "/qp.tml: text/html part found\nplaceholders (1):\n  line 15: %s\nwarnings (1):\n"
+                       "  line 16: %q - unknown placeholder '%q': it stays as written\n");
+}
+
+TEST(CliCheck, RenderAndCheckJudgeTemplatesAlike) {
+    const std::string work = freshWorkFolder("check-alike");
+    const std::string utf16 = std::string("C\0o\0n\0t\0e\0n\0t\0-\0", 16);
+    const struct {
+        std::string name;
+        std::string content;
+        std::string problem;
+    } unusable[] = {
+        {"utf16.tml", "\xFF\xFE" + utf16,
+         "is UTF-16 text (Notepad's \"Unicode\"), which the plug-in cannot read: save it as UTF-8"},
+        {"utf16-unmarked.tml", utf16,
+         "is UTF-16 text (Notepad's \"Unicode\"), which the plug-in cannot read: save it as UTF-8"},
+        {"plain.tml", "Content-Type: text/plain\r\n\r\n%f\r\n",
+         "has no text/html part: the plug-in would render an empty template"},
+        {"garbage.tml", std::string("\x7f" "ELF\1\0\2garbage", 13), "is not a message: it holds binary data"},
+        {"marked.tml", "\xEF\xBB\xBF" "Content-Type: text/html\r\n\r\n<p>%f</p>\r\n",
+         "begins with a UTF-8 byte-order mark, which the plug-in reads as part of its first header field, so it "
+         "finds no text/html part: save the file as UTF-8 without the mark"},
+    };
+    for (const auto& bad : unusable) {
+        const std::string path = work + "/" + bad.name;
+        writeFile(path, bad.content);
+        const std::string expected = "torvane: '" + path + "' " + bad.problem + "\n";
+        const CliRun check = runTorvane("check '" + path + "'");
+        EXPECT_EQ(check.status, 2) << bad.name;
+        EXPECT_EQ(check.err, expected);
+        const CliRun render = runTorvane("render " + kHtmlMessage + " --template '" + path + "' --temp '" + work +
+                                         "/files' -o '" + work + "/out.html'");
+        EXPECT_EQ(render.status, 2) << bad.name;
+        EXPECT_EQ(render.err, expected);
+        EXPECT_FALSE(pathExists(work + "/out.html")) << bad.name;
+    }
+    // A mark before a field the plug-in does not need is harmless: both say so.
+    const std::string marked = work + "/marked-harmless.tml";
+    writeFile(marked, "\xEF\xBB\xBFMIME-Version: 1.0\r\nContent-Type: text/html\r\n\r\n<p id=torvane_text_id>%f</p>\r\n");
+    const std::string note = "'" + marked + "' begins with a UTF-8 byte-order mark, which the plug-in reads as part of "
+                             "its first header field (harmless here; save the file without it)\n";
+    const CliRun check = runTorvane("check '" + marked + "'");
+    EXPECT_EQ(check.status, 1);
+    EXPECT_NE(check.out.find("warnings (1):\n  line 1: " + note), std::string::npos) << check.out;
+    const CliRun render = runTorvane("render " + kHtmlMessage + " --template '" + marked + "' --temp '" + work + "/files'");
+    EXPECT_EQ(render.status, 0);
+    EXPECT_EQ(render.err, "torvane: " + note);
+    EXPECT_NE(render.out.find("Alex Moreno"), std::string::npos);
 }
 
 TEST(CliGeneral, HelpAndVersion) {

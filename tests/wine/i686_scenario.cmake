@@ -32,3 +32,12 @@ add_test(NAME i686_shipping_scenario
 set_tests_properties(i686_shipping_scenario PROPERTIES
     FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 900
     SKIP_RETURN_CODE 77 LABELS i686-wine WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# The torvane.exe that ships, under 32-bit wine.
+add_test(NAME i686_torvane_smoke
+    COMMAND bash -c "bash \"$0\" --check >/dev/null || exit 77; exec sh \"$@\""
+            ${CMAKE_SOURCE_DIR}/scripts/setup-i686.sh ${CMAKE_CURRENT_SOURCE_DIR}/torvane_smoke.sh
+            $<TARGET_FILE:torvane> ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-smoke)
+set_tests_properties(i686_torvane_smoke PROPERTIES
+    FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 300
+    SKIP_RETURN_CODE 77 LABELS i686-wine)

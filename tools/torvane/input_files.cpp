@@ -2,11 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
+#include "platform/files.h"
 #include "platform/large_blocks.h"
 #include "tools/torvane/cli_errors.h"
 
@@ -65,6 +69,17 @@ bool beginsWithHeaderField(const std::string& content) {
     return i < content.size() && content[i] == ':';
 }
 
+// Where each message of a mailbox file after the first begins: at an
+// envelope line that follows a blank line.
+std::vector<std::size_t> laterMessageStarts(const std::string& content) {
+    std::vector<std::size_t> starts;
+    for (std::size_t at = content.find("\nFrom "); at != std::string::npos; at = content.find("\nFrom ", at + 1)) {
+        const bool afterBlank = (at >= 1 && content[at - 1] == '\n') || (at >= 2 && content.compare(at - 2, 2, "\n\r") == 0);
+        if (afterBlank) starts.push_back(at + 1);
+    }
+    return starts;
+}
+
 bool isCompoundFile(const std::string& content) { return content.compare(0, 4, "\xD0\xCF\x11\xE0") == 0; }
 
 }  // namespace
@@ -82,10 +97,40 @@ void requireMessage(const std::string& path, const std::string& content) {
     }
 }
 
-std::string readMessageFile(const std::string& path) {
-    std::string message = withoutEnvelopeLine(readInputFile(path));
+std::string readMessageFile(const std::string& path, std::size_t index) {
+    std::string content = readInputFile(path);
+    if (content.compare(0, 5, "From ") == 0) {
+        const std::vector<std::size_t> later = laterMessageStarts(content);
+        const std::size_t count = later.size() + 1;
+        if (count > 1 && index == 0) {
+            throw UsageError("'" + path + "' is a mailbox file of " + std::to_string(count) +
+                             " messages: choose one with --index N (1 to " + std::to_string(count) + ")");
+        }
+        if (index > count) {
+            throw UsageError("'" + path + "' holds " + std::to_string(count) + " message" + (count > 1 ? "s" : "") +
+                             ", not " + std::to_string(index));
+        }
+        if (count > 1) {
+            const std::size_t begin = index == 1 ? 0 : later[index - 2];
+            const std::size_t end = index == count ? content.size() : later[index - 1];
+            content = content.substr(begin, end - begin);
+        }
+    } else if (index > 1) {
+        throw UsageError("'" + path + "' holds 1 message, not " + std::to_string(index));
+    }
+    std::string message = withoutEnvelopeLine(std::move(content));
     requireMessage(path, message);
     return message;
+}
+
+std::size_t messageIndex(const std::string& text) {
+    if (text == "0") return 0;
+    char* end = nullptr;
+    const unsigned long index = std::strtoul(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || index == 0 || !std::isdigit(static_cast<unsigned char>(text[0]))) {
+        throw UsageError("--index takes a message number from 1, not '" + text + "'");
+    }
+    return index;
 }
 
 void writeOutputFile(const std::string& path, const std::string& content) {
@@ -100,10 +145,12 @@ void writeOutputFile(const std::string& path, const std::string& content) {
             throw UsageError("cannot write '" + path + "': write error");
         }
     }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
-        const int error = errno;
+    // Replaces an earlier rendering in one step, so that a browser showing
+    // it reloads the old page or the new one.
+    const std::string failure = platform::replaceFile(partial, path);
+    if (!failure.empty()) {
         std::remove(partial.c_str());
-        throw UsageError("cannot write '" + path + "': " + std::strerror(error));
+        throw UsageError("cannot write '" + path + "': " + failure);
     }
 }
 

@@ -20,9 +20,15 @@ void requireMessage(const std::string& path, const std::string& content);
 // ("From alex@example.com Tue Dec  1 09:14:02 2026"), which mail saved from
 // a mailbox file begins with, is dropped; then requireMessage applies. The
 // plug-in never sees such a line: the host hands it messages, not files.
-std::string readMessageFile(const std::string& path);
+// A mailbox file of several messages (each after a blank line and an
+// envelope line) is refused unless `index` (from 1) chooses one; 0 is none.
+std::string readMessageFile(const std::string& path, std::size_t index = 0);
 
-// Writes to a temporary file beside `path` and renames it into place.
+// The value of --index: a message number from 1 ("0" when not given is 0).
+std::size_t messageIndex(const std::string& text);
+
+// Writes to a temporary file beside `path` and moves it into place,
+// replacing the file there in one step.
 void writeOutputFile(const std::string& path, const std::string& content);
 
 }  // namespace torvane

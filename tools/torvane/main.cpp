@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "tools/torvane/cli_errors.h"
 #include "tools/torvane/commands.h"
 
@@ -30,6 +31,8 @@ bool wantsHelp(const std::vector<std::string>& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Redirected output is the same bytes on Windows as on Linux.
+    platform::useBinaryStandardOutput();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (arguments.empty()) {
         std::cerr << kUsage;

@@ -16,14 +16,15 @@
 namespace torvane {
 
 const char* const kInspectHelp =
-    "usage: torvane inspect MESSAGE [--json]\n"
+    "usage: torvane inspect MESSAGE [--json] [--index N]\n"
     "\n"
     "Shows the MIME tree of MESSAGE exactly as the plug-in parses it: every part\n"
     "in pre-order with its depth, type/subtype, boundary, the number of header,\n"
     "body and epilogue lines, its Content-Id, whether it counts as attachment\n"
     "or inline, and the file name an attachment would be saved under; then the\n"
     "part used as the HTML part. --json prints the same as one JSON object\n"
-    "(see the README for its fields).\n";
+    "(see the README for its fields). --index N takes the Nth message of a\n"
+    "mailbox (mbox) file holding several.\n";
 
 namespace {
 
@@ -114,12 +115,12 @@ void writeJson(const std::vector<PartReport>& reports, int htmlIndex, std::ostre
 }  // namespace
 
 int inspectCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Arguments arguments = parseArguments(words, {}, {"--json"});
+    const Arguments arguments = parseArguments(words, {"--index"}, {"--json"});
     if (arguments.positional.size() != 1) throw UsageError("inspect takes one MESSAGE file (see 'torvane inspect --help')");
     const std::string messagePath = arguments.positional[0];
 
     HostFiles files;
-    files.rawMessage = readMessageFile(messagePath);
+    files.rawMessage = readMessageFile(messagePath, messageIndex(arguments.value("--index", "0")));
     files.tempFolder = asFolder(".");
     files.mailboxFolder = asFolder(".");
     // The tree is all that is shown: the message is parsed, never decoded.

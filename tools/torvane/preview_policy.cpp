@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "mime/charset.h"
+
 namespace torvane {
 
 const char* const kPreviewPolicyMeta =
@@ -28,7 +30,28 @@ std::size_t afterTag(const std::string& html, std::size_t at, const std::string&
     return close == std::string::npos ? at : close + 1;
 }
 
+bool isUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || (length == 2 && lead < 0xC2) || i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string withUtf8Declared(const std::string& html) {
+    static const std::string mark = "\xEF\xBB\xBF";
+    if (!isUtf8(html)) return html;
+    std::string result = html.compare(0, mark.size(), mark) == 0 ? html : mark + html;
+    rewriteMetaCharset(result, "utf-8");
+    return result;
+}
 
 std::string withPreviewPolicy(const std::string& html) {
     std::size_t at = html.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;

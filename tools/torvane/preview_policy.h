@@ -15,4 +15,10 @@ extern const char* const kPreviewPolicyMeta;
 // at the start, where the browser opens the head for it.
 std::string withPreviewPolicy(const std::string& html);
 
+// A page whose bytes are all UTF-8 (the tool's texts are, whatever charset
+// its META names, which ResetCharset sets to the reply's) declared as such:
+// a byte-order mark, which browsers trust above any META, and the first
+// META charset rewritten. Any other page is returned as it is.
+std::string withUtf8Declared(const std::string& html);
+
 }  // namespace torvane

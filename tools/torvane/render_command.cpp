@@ -1,10 +1,14 @@
+#include <cctype>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <ostream>
+#include <set>
 #include <utility>
 
 #include "composer/compose_core.h"
+#include "platform/charset_names.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "session/compose_session.h"
@@ -15,13 +19,15 @@
 #include "tools/torvane/host_from_files.h"
 #include "tools/torvane/input_files.h"
 #include "tools/torvane/preview_policy.h"
+#include "tools/torvane/temp_folder.h"
+#include "tools/torvane/template_source.h"
 
 namespace torvane {
 
 const char* const kRenderHelp =
     "usage: torvane render MESSAGE [--forward] [--template FILE] [--mailbox DIR]\n"
-    "                      [--settings FILE] [--charset NAME] [--temp DIR] [--preview]\n"
-    "                      [-o FILE]\n"
+    "                      [--settings FILE] [--charset NAME] [--temp DIR [--fresh]]\n"
+    "                      [--index N] [--preview] [-o FILE]\n"
     "\n"
     "Renders the reply (or with --forward the forward) to MESSAGE, an RFC 5322\n"
     "file, exactly as the plug-in would, and writes the HTML to FILE or to\n"
@@ -35,47 +41,113 @@ const char* const kRenderHelp =
     "  --settings FILE  the plug-in's settings file (Language, ConvertText,\n"
     "                   ResetCharset); without it English, and both are off\n"
     "  --charset NAME   render again under NAME, as the editor's charset menu does\n"
+    "                   (Auto, GB2312, GB18030, HZ-GB-2312, BIG5, UTF-8, UTF-7,\n"
+    "                   US-ASCII, ISO-8859-1, ISO-8859-2, ISO-8859-15, or another\n"
+    "                   name mail carries)\n"
     "  --temp DIR       where attachments and pictures are saved (default: a fresh\n"
-    "                   folder under the system's temporary folder)\n"
+    "                   folder under the system's temporary folder); the HTML\n"
+    "                   refers to them by absolute paths\n"
+    "  --fresh          first remove from DIR what earlier renders wrote there, so\n"
+    "                   that the same command gives the same files; a DIR holding\n"
+    "                   anything else is refused\n"
+    "  --index N        the Nth message of a mailbox (mbox) file holding several\n"
     "  --preview        for opening in a browser: a Content-Security-Policy in the\n"
     "                   head lets the HTML load local files, data: pictures and\n"
     "                   inline styles only, so that the quoted mail runs no script\n"
-    "                   and loads nothing from the network\n"
-    "  -o FILE          write the HTML to FILE instead of standard output\n";
+    "                   and loads nothing from the network; the page is declared\n"
+    "                   UTF-8, the encoding of the tool's texts\n"
+    "  -o FILE          write the HTML to FILE instead of standard output, replacing\n"
+    "                   it in one step (never one of the inputs)\n";
+
+namespace {
+
+// The names of the editor's character-set menu, for --charset.
+constexpr const char* kMenuCharsets =
+    "Auto, GB2312, GB18030, HZ-GB-2312, BIG5, UTF-8, UTF-7, US-ASCII, ISO-8859-1, ISO-8859-2, ISO-8859-15";
+
+// The name rerenderedText takes: "" for Auto.
+std::string charsetChoice(const std::string& name) {
+    std::string lower;
+    for (const char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == "auto") return std::string();
+    if (name.empty() || !platform::canonicalCharsetName(name)) {
+        throw UsageError("unknown character set '" + name + "' for --charset: the editor's menu has " +
+                         kMenuCharsets);
+    }
+    return name;
+}
+
+struct Input {
+    const char* what;
+    std::string path;
+};
+
+// -o must name a file that is not one of the inputs: the output replaces it.
+void requireOutputPath(const std::string& output, const std::vector<Input>& inputs) {
+    if (isDirectory(output)) throw UsageError("cannot write '" + output + "': it is a folder");
+    for (const Input& input : inputs) {
+        if (!input.path.empty() && platform::sameFile(output, input.path)) {
+            throw UsageError("-o '" + output + "' names the " + input.what + " '" + input.path +
+                             "': render never writes over its inputs, choose another file");
+        }
+    }
+}
+
+// Records in a --temp folder what the render wrote there, however it ends.
+class WrittenFilesRecord {
+public:
+    explicit WrittenFilesRecord(std::string folder) : folder_(std::move(folder)), before_(folderEntries(folder_)) {}
+    ~WrittenFilesRecord() { recordWrittenFiles(folder_, before_); }
+    WrittenFilesRecord(const WrittenFilesRecord&) = delete;
+    WrittenFilesRecord& operator=(const WrittenFilesRecord&) = delete;
+
+private:
+    std::string folder_;
+    std::set<std::string> before_;
+};
+
+}  // namespace
 
 int renderCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Arguments arguments =
-        parseArguments(words, {"--template", "--mailbox", "--settings", "--charset", "--temp", "-o"},
-                       {"--forward", "--preview"});
+        parseArguments(words, {"--template", "--mailbox", "--settings", "--charset", "--temp", "--index", "-o"},
+                       {"--forward", "--preview", "--fresh"});
     if (arguments.positional.size() != 1) throw UsageError("render takes one MESSAGE file (see 'torvane render --help')");
     const std::string messagePath = arguments.positional[0];
     const bool forward = arguments.has("--forward");
 
     HostFiles files;
     files.forward = forward;
-    files.rawMessage = readMessageFile(messagePath);
+    const std::string charset = arguments.has("--charset") ? charsetChoice(arguments.value("--charset")) : "";
+    files.rawMessage = readMessageFile(messagePath, messageIndex(arguments.value("--index", "0")));
 
     const std::string templatePath = arguments.value("--template", defaultTemplatePath(forward));
-    readInputFile(templatePath);  // a clear error before anything is written
+    // What check says of an unusable template, before anything is written.
+    for (const std::string& note : readTemplateSource(templatePath).notes) err << "torvane: " << note << '\n';
 
     const std::string mailbox = arguments.value("--mailbox", examplesFolder() + "mailbox");
     if (!isDirectory(mailbox)) throw UsageError("cannot use mailbox '" + mailbox + "': not a folder");
     files.mailboxFolder = asFolder(mailbox);
 
     SessionFlags flags;
+    const std::string settingsPath = arguments.value("--settings");
     if (arguments.has("--settings")) {
-        const std::string settingsPath = arguments.value("--settings");
         readInputFile(settingsPath);
         // Windows' profile reader looks for a bare file name in the Windows folder.
         flags = readSessionFlags(std::filesystem::absolute(settingsPath).string());
     }
+    const std::string output = arguments.value("-o");
+    if (arguments.has("-o")) {
+        requireOutputPath(output, {{"message", messagePath},
+                                   {"template", templatePath},
+                                   {"settings file", settingsPath},
+                                   {"mailbox file", files.mailboxFolder + "MailBox.ini"}});
+    }
 
+    std::optional<WrittenFilesRecord> record;
     if (arguments.has("--temp")) {
-        const std::string temp = arguments.value("--temp");
-        if (!isDirectory(temp) && !platform::createDirectory(temp)) {
-            throw UsageError("cannot use temporary folder '" + temp + "'");
-        }
-        files.tempFolder = asFolder(temp);
+        files.tempFolder = prepareTempFolder(arguments.value("--temp"), arguments.has("--fresh"), err);
+        record.emplace(files.tempFolder);
     } else {
         files.tempFolder = makeFreshTempFolder();
         err << "torvane: attachments and pictures go to " << files.tempFolder << '\n';
@@ -108,11 +180,11 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     }
 
     std::string html = std::move(result.html);
-    if (arguments.has("--charset")) html = rerenderedText(session, arguments.value("--charset"));
-    if (arguments.has("--preview")) html = withPreviewPolicy(html);
+    if (arguments.has("--charset")) html = rerenderedText(session, charset);
+    if (arguments.has("--preview")) html = withUtf8Declared(withPreviewPolicy(html));
 
     if (arguments.has("-o")) {
-        writeOutputFile(arguments.value("-o"), html);
+        writeOutputFile(output, html);
     } else {
         out << html;
         out.flush();

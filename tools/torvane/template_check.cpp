@@ -55,11 +55,11 @@ private:
     }
 
     void warn(std::size_t at, std::size_t length, const std::string& note) {
-        check_.warnings.push_back({lineOf(at), html_.substr(at, length), note});
+        check_.warnings.push_back({lineOf(at), at, html_.substr(at, length), note});
     }
 
     void found(std::size_t at, std::size_t length) {
-        check_.placeholders.push_back({lineOf(at), html_.substr(at, length), std::string()});
+        check_.placeholders.push_back({lineOf(at), at, html_.substr(at, length), std::string()});
     }
 
     bool startsWith(std::size_t at, const char* word) const {

@@ -9,6 +9,7 @@ namespace torvane {
 
 struct TemplateFinding {
     int line = 0;       // 1-based line of the HTML part
+    std::size_t offset = 0;  // where in the HTML part it begins
     std::string text;   // the placeholder or suspicious text as written
     std::string note;   // for warnings: why it is suspicious
 };
