@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -124,9 +125,10 @@ bool equals(const Text& text, const char* word) {
     return text.size() == std::strlen(word) && std::equal(text.begin(), text.end(), word);
 }
 
-bool inList(const Text& word, const std::vector<const char*>& list) {
+template <std::size_t N>
+bool inList(const Text& word, const char* const (&list)[N]) {
     const Text folded = asciiLower(word);
-    return std::any_of(list.begin(), list.end(), [&](const char* entry) { return equals(folded, entry); });
+    return std::any_of(std::begin(list), std::end(list), [&](const char* entry) { return equals(folded, entry); });
 }
 
 Text trimmed(const Text& text) {
@@ -186,18 +188,19 @@ Mailbox splitMailbox(const Text& text) {
             mailbox.name += c;
             continue;
         }
-        if (c == '"') quoted = true;
-        if (c == '(') {
-            ++comments;
-            mailbox.name += c;
-            continue;
-        }
-        if (c == '<' && !quoted) {
+        if (c == '<') {
+            // The name comes before the address.
             const std::size_t close = text.find('>', i);
             mailbox.address = trimmed(text.substr(i + 1, (close == Text::npos ? text.size() : close) - i - 1));
-            return mailbox;  // a name comes before the address
+            return mailbox;
         }
-        if (c != '"') outside += c;
+        if (c == '"') {
+            quoted = true;
+        } else if (c == '(') {
+            ++comments;
+        } else {
+            outside += c;
+        }
         mailbox.name += c;
     }
     // No angle brackets: an address (its name, if any, in a comment), or a name.
@@ -261,10 +264,10 @@ Mailbox firstMailbox(const Text& from) {
 
 // ---- the given name ------------------------------------------------------
 
-const std::vector<const char*> kHonorifics = {"mr", "mrs", "ms", "dr", "prof"};
-const std::vector<const char*> kSuffixes = {"jr", "sr", "ii", "iii", "iv", "phd", "md", "esq", "mba"};
+constexpr const char* kHonorifics[] = {"mr", "mrs", "ms", "dr", "prof"};
+constexpr const char* kSuffixes[] = {"jr", "sr", "ii", "iii", "iv", "phd", "md", "esq", "mba"};
 // Local parts that name a mailbox's role, not a person.
-const std::vector<const char*> kRoleNames = {
+constexpr const char* kRoleNames[] = {
     "info",    "noreply",      "no-reply", "no_reply",      "donotreply", "do-not-reply", "support", "sales",
     "admin",   "mailer-daemon", "postmaster", "webmaster", "newsletter", "notifications", "contact", "help",
     "service", "billing",      "office",   "team"};
