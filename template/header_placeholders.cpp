@@ -4,6 +4,7 @@
 
 #include "mime/trim_content_id.h"
 #include "session/compose_session.h"
+#include "template/first_name.h"
 #include "template/header_fetch.h"
 #include "template/placeholder_pattern.h"
 #include "template/single_pass.h"
@@ -43,6 +44,7 @@ void registerHeaderPlaceholders(SinglePass& pass, HostBuffer& buffer, const Comp
     SplitAddress split = splitAddress(from);
     pass.registerPlaceholder(std::move(split.displayName), placeholderPattern("n"));
     pass.registerPlaceholder(std::move(split.address), placeholderPattern("a"));
+    registerFirstNamePlaceholder(pass, buffer, from, code);
 
     const std::string to = fetchMessageHeader(buffer, "To", kHeaderCapacity);
     pass.registerPlaceholder(htmlEscapeAngles(convertFromCharset(to, code)), placeholderPattern("t"));

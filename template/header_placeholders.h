@@ -1,4 +1,4 @@
-// The header placeholders of the single pass: %f %n %a %t %d %i %I %s %S.
+// The header placeholders of the single pass: %f %n %a (and %F) %t %d %i %I %s %S.
 #pragma once
 
 #include <string>
@@ -23,6 +23,6 @@ SplitAddress splitAddress(const std::string& text);
 std::string stripReplyPrefix(const std::string& text);
 
 // Fetches From, To, Date, Message-Id and the compose window's Subject and
-// registers the nine placeholders in their fixed order.
+// registers the nine placeholders in their fixed order, %F after %a.
 void registerHeaderPlaceholders(SinglePass& pass, HostBuffer& buffer, const ComposeSession& session,
                                 CharsetCode code);

@@ -29,6 +29,11 @@ void SinglePass::registerBorrowedPlaceholder(const std::string& value, const std
     addAlternative(value, pattern);
 }
 
+void SinglePass::registerPlaceholderWithFallback(std::string value, const std::string& pattern) {
+    registerPlaceholder(std::move(value), pattern);
+    fallbacks_.back() = true;
+}
+
 void SinglePass::addAlternative(std::string_view value, const std::string& pattern) {
     // Groups inside a pattern shift the numbers of the later alternatives.
     const std::size_t innerGroups = compiled(pattern).mark_count();
@@ -36,6 +41,7 @@ void SinglePass::addAlternative(std::string_view value, const std::string& patte
     combinedPattern_ += '(' + pattern + ')';
     values_.push_back(value);
     groups_.push_back(nextGroup_);
+    fallbacks_.push_back(false);
     nextGroup_ += 1 + innerGroups;
 }
 
@@ -54,7 +60,10 @@ void SinglePass::apply(std::string& text) const {
         output.append(position, match[0].first);
         for (std::size_t i = 0; i < groups_.size(); ++i) {
             if (!match[static_cast<int>(groups_[i])].matched) continue;
-            if (values_[i].empty()) {
+            if (values_[i].empty() && fallbacks_[i] && match.length(static_cast<int>(groups_[i] + 1)) > 0) {
+                const auto& fallback = match[static_cast<int>(groups_[i] + 1)];
+                output.append(fallback.first, fallback.second);
+            } else if (values_[i].empty()) {
                 output += ' ';
             } else {
                 output.append(values_[i].data(), values_[i].size());

@@ -16,6 +16,9 @@ public:
     // The same for a value the caller keeps alive until apply() has run
     // (spares a copy of a large quoted body).
     void registerBorrowedPlaceholder(const std::string& value, const std::string& pattern);
+    // The same, except that an empty value gives the text of the pattern's
+    // first group where it has one (a fallback written in the template).
+    void registerPlaceholderWithFallback(std::string value, const std::string& pattern);
 
     int count() const { return static_cast<int>(values_.size()); }
 
@@ -30,6 +33,7 @@ private:
     std::string combinedPattern_;
     std::vector<std::string_view> values_;
     std::vector<std::size_t> groups_;  // capture group of each alternative
+    std::vector<bool> fallbacks_;      // whether an empty value takes the first inner group
     std::size_t nextGroup_ = 1;
     std::deque<std::string> owned_;
 };

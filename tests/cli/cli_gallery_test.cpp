@@ -20,7 +20,7 @@ const char* const kSampleMessages[] = {
 // What each placeholder of the catalogue starts with, and the signature token.
 const char* const kPlaceholderStarts[] = {
     "%f", "%n", "%a", "%t", "%d", "%i", "%I", "%s", "%S", "%m", "%N", "%A", "%R",
-    "%G{", "%LH{", "%LV{", "%h{", "%CETXT{", "%D{", "%RANDOM-SIGN",
+    "%G{", "%LH{", "%LV{", "%h{", "%CETXT{", "%D{", "%RANDOM-SIGN", "%F",
 };
 
 // Every .tml below templates/, with whether it is a forward template.
@@ -59,5 +59,25 @@ TEST(CliGallery, EveryTemplateAnswersEverySampleMessageCleanly) {
                     << path << " answering " << message << " leaves " << placeholder;
             }
         }
+    }
+}
+
+// The Greeting template opens the reply with the sender's given name, in
+// the language of the message's charset.
+TEST(CliGallery, TheGreetingGreetsTheSenderByName) {
+    const struct {
+        const char* message;
+        const char* greeting;
+    } cases[] = {
+        {"examples/messages/html-with-image.eml", "<div id=\"torvane_text_id\">Hi Alex,</div>"},
+        {"examples/messages/gb2312-report.eml",
+         "<div id=\"torvane_text_id\">\xE6\x9D\x8E\xE6\x98\x8E&#65292;&#20320;&#22909;</div>"},
+    };
+    for (const auto& row : cases) {
+        const CliRun run = runTorvane("render " + std::string(row.message) + " --template templates/greeting/torvane.tml"
+                                      " --temp '" + freshWorkFolder("greeting") + "'",
+                                      kRepeatable);
+        ASSERT_EQ(run.status, 0) << row.message << "\n" << run.err;
+        EXPECT_NE(run.out.find(row.greeting), std::string::npos) << run.out;
     }
 }

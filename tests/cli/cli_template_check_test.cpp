@@ -18,11 +18,12 @@ TEST(TemplateCheck, ListsEveryPlaceholderFamilyWithItsLine) {
     const auto check = checkTemplateHtml(
         "<p>%f %n %a</p>\n<p>%CETXT{zh}{en} %G{Work} %LH{Files:}</p>\n"
         "<p>%LV{} %h{\"x\"Cc} %R %m %S %D{d 'of' MMM}</p>\n"
-        "<p>%D{%CETXT{M'\xE6\x9C\x88'}{MMM}} %LH{<b>%CETXT{zh}{en}</b>}</p>");
+        "<p>%D{%CETXT{M'\xE6\x9C\x88'}{MMM}} %LH{<b>%CETXT{zh}{en}</b>}</p>\n<p>Hi %F, %F{there} %F{%CETXT{a}{b}}</p>");
     EXPECT_EQ(texts(check.placeholders),
               (std::vector<std::string>{"%f", "%n", "%a", "%CETXT{zh}{en}", "%G{Work}", "%LH{Files:}", "%LV{}",
                                         "%h{\"x\"Cc}", "%R", "%m", "%S", "%D{d 'of' MMM}",
-                                        "%D{%CETXT{M'\xE6\x9C\x88'}{MMM}}", "%LH{<b>%CETXT{zh}{en}</b>}"}));
+                                        "%D{%CETXT{M'\xE6\x9C\x88'}{MMM}}", "%LH{<b>%CETXT{zh}{en}</b>}", "%F",
+                                        "%F{there}", "%F{%CETXT{a}{b}}"}));
     EXPECT_EQ(check.placeholders[0].line, 1);
     EXPECT_EQ(check.placeholders[3].line, 2);
     EXPECT_EQ(check.placeholders[10].line, 3);
@@ -32,8 +33,8 @@ TEST(TemplateCheck, ListsEveryPlaceholderFamilyWithItsLine) {
 TEST(TemplateCheck, WarnsAboutTextsThatLookLikeMistypedPlaceholders) {
     const auto check =
         checkTemplateHtml("%x\n%CETXT{only one}\n%G{unclosed\n%%f\n%LH\n%G alone\n%D{HH 'h' mm 'o''clock}\n"
-                          "%D{%CETXT{H'h}{h}}\n%CETXT{%CETXT{a}{b}}{c}");
-    ASSERT_EQ(check.warnings.size(), 9u);
+                          "%D{%CETXT{H'h}{h}}\n%CETXT{%CETXT{a}{b}}{c}\n%%F");
+    ASSERT_EQ(check.warnings.size(), 10u);
     EXPECT_NE(check.warnings[0].note.find("unknown placeholder"), std::string::npos);
     EXPECT_NE(check.warnings[1].note.find("two pairs of braces"), std::string::npos);
     EXPECT_NE(check.warnings[2].note.find("unbalanced"), std::string::npos);
@@ -45,13 +46,14 @@ TEST(TemplateCheck, WarnsAboutTextsThatLookLikeMistypedPlaceholders) {
     // A quote left open in one language's pattern; a %CETXT cannot hold another.
     EXPECT_NE(check.warnings[7].note.find("quote that nothing closes"), std::string::npos);
     EXPECT_NE(check.warnings[8].note.find("unbalanced"), std::string::npos);
+    EXPECT_NE(check.warnings[9].note.find("literal text '%F'"), std::string::npos);
     EXPECT_EQ(texts(check.placeholders),
               (std::vector<std::string>{"%D{HH 'h' mm 'o''clock}", "%D{%CETXT{H'h}{h}}", "%CETXT{a}{b}"}));
 }
 
 TEST(TemplateCheck, LeavesOrdinaryPercentSignsAlone) {
     const auto check = checkTemplateHtml(
-        "<td width=\"100%\">50% off</td><a href=\"http://x/a%20b%E2%80%99%D0%B0\">link</a> 100%% sure");
+        "<td width=\"100%\">50% off</td><a href=\"http://x/a%20b%E2%80%99%D0%B0%F0%9F%98%80\">link</a> 100%% sure");
     EXPECT_TRUE(check.warnings.empty());
     EXPECT_TRUE(check.placeholders.empty());
 }

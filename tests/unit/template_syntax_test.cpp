@@ -41,7 +41,8 @@ TEST_F(TemplateSyntax, ValuesAreInsertedLiterallyAndNeverRescanned) {
 TEST_F(TemplateSyntax, NamesAreCaseSensitive) {
     setSubject("Re: Hello");
     EXPECT_EQ(render("%s|%S"), "Re: Hello|Hello");
-    EXPECT_EQ(render("%F %T %M"), "%F %T %M");
+    // %F is no longer among them: it is the sender's given name now.
+    EXPECT_EQ(render("%F %T %M"), "Ann %T %M");
 }
 
 TEST_F(TemplateSyntax, PlaceholdersInsideLoopPhaseValuesAreFilledByTheSinglePass) {

@@ -14,9 +14,6 @@
 namespace wintest {
 namespace {
 
-// The host converts every text it hands out into the system's code page.
-constexpr const char* kHostCodePage = "ACP";
-
 std::string headerValue(const hostsim::SimMessage& message, const std::string& name) {
     for (const auto& header : message.headers)
         if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, header.first.c_str(), -1, name.c_str(), -1) ==
@@ -59,9 +56,10 @@ void ComposeFlowFixture::answerMessageFile(const std::string& relativePath) {
     answerMessage(readWholeFile(sourcePath(relativePath)));
 }
 
-void ComposeFlowFixture::answerMessage(const std::string& rawSource) {
-    host().localCodePage = kHostCodePage;
-    host().message = hostsim::loadMessage(rawSource, kHostCodePage);
+// The host converts every text it hands out into its code page.
+void ComposeFlowFixture::answerMessage(const std::string& rawSource, const std::string& hostCodePage) {
+    host().localCodePage = hostCodePage;
+    host().message = hostsim::loadMessage(rawSource, hostCodePage);
 }
 
 HWND ComposeFlowFixture::openCompose(int mode, EditorKind editorKind) {

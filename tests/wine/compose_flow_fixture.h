@@ -35,9 +35,10 @@ protected:
     // The mailbox's only signature file, holding `text` as one line.
     void writeSignature(const std::string& text);
 
-    // The message being answered: an RFC 5322 file of the source tree, or its text.
+    // The message being answered: an RFC 5322 file of the source tree, or its
+    // text; the host's texts in the system's code page, or in the one named.
     void answerMessageFile(const std::string& relativePath);
-    void answerMessage(const std::string& rawSource);
+    void answerMessage(const std::string& rawSource, const std::string& hostCodePage = "ACP");
 
     // Opens a compose window as the host does for `mode` (its Subject and
     // the host's reply body set) and calls BKC_OnOpenCompose for it; then

@@ -113,6 +113,20 @@ TEST_F(ComposeFlow, TheDateIsInTheWindowsTimeZoneWithNamesInTheConfiguredLanguag
     EXPECT_TRUE(takeBoxes().empty());
 }
 
+// The Greeting template answering GB2312 mail on a Chinese system, whose
+// host hands out GBK texts: the sender's name whole, in GBK, as %f has it.
+TEST_F(ComposeFlow, TheGreetingGivesAChineseSendersWholeNameInTheHostsCodePage) {
+    writeTextFile(templatePath(false), readWholeFile(sourcePath("templates/greeting/torvane.tml")));
+    answerMessage(readWholeFile(sourcePath("examples/messages/gb2312-report.eml")), "GBK");
+    const std::string reply = documentOf(openCompose(5)).loadedBytes;
+    const std::string liMing = hostsim::convertCharset("李明", "UTF-8", "GBK").value();
+    EXPECT_NE(reply.find("<div id=\"torvane_text_id\">" + liMing + "&#65292;&#20320;&#22909;</div>"),
+              std::string::npos)
+        << reply;
+    EXPECT_NE(reply.find("<div>" + liMing + " &lt;liming@example.cn&gt; &#20110; "), std::string::npos) << reply;
+    EXPECT_TRUE(takeBoxes().empty());
+}
+
 TEST_F(ComposeFlow, APlainTextMessageBecomesDivsWithConvertTextOn) {
     writeSettings("[Settings]\r\nConvertText=TRUE\r\n");
     answerMessageFile(kPlainMessage);

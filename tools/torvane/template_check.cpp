@@ -17,7 +17,7 @@ struct BracedForm {
     int braces;  // pairs of braces the placeholder takes
 };
 constexpr BracedForm kBracedForms[] = {{"CETXT", 2}, {"LH", 1}, {"LV", 1}, {"G", 1}, {"h", 1}, {"D", 1}};
-constexpr const char* kSimpleLetters = "fnatdiIsSNARm";
+constexpr const char* kSimpleLetters = "fnatdiIsSNARmF";
 
 class Scanner {
 public:
@@ -136,6 +136,7 @@ private:
             return argumentsAt;
         }
         const char letter = html_[next];
+        if (letter == 'F') return examineFirstName(at);
         if (std::strchr(kSimpleLetters, letter) && letter != '\0') {
             found(at, 2);
             return next + 1;
@@ -144,6 +145,21 @@ private:
             warn(at, 2, std::string("unknown placeholder '%") + letter + "': it stays as written");
         }
         return next;
+    }
+
+    // %F, or %F{fallback} when its braces close; "%F0" (a link's escape) is
+    // no placeholder, as in the renderer.
+    std::size_t examineFirstName(std::size_t at) {
+        const std::size_t next = at + 1;
+        if (isUrlEscape(next)) return next;
+        int complete = 0;
+        const std::size_t end = braceArguments(next + 1, 1, complete, true);
+        if (end != std::string::npos) {
+            found(at, end - at);
+            return end;
+        }
+        found(at, 2);
+        return next + 1;
     }
 
     // Two hex digits after a "%", as in a link ("%D0%B0"), are no placeholder.
