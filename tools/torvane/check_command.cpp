@@ -22,27 +22,35 @@ const char* const kCheckHelp =
     "\"torvane_text_id\" (where the caret goes).\n"
     "Exit status: 0 clean, 1 with warnings, 2 when the file is unusable.\n";
 
-namespace {
-
-// The template's decoded HTML, through the same parsing and decoding the
-// plug-in uses; throws UsageError when there is none.
-std::string templateHtml(const std::string& path, const std::string& source) {
+std::string templateHtml(const std::string& path, const std::string& source, const std::string& tempFolder) {
     HostFiles files;
     files.rawMessage = "Subject: check\r\n\r\n";
-    files.tempFolder = makeFreshTempFolder();
+    files.tempFolder = tempFolder;
     files.mailboxFolder = files.tempFolder;
     playHost(files);
     MimePart root;
     const char* cursor = source.c_str();
     root.parse(cursor, nullptr);
     std::string html;
-    const bool found = extractHtmlPart(root, html);
-    std::error_code ignored;
-    std::filesystem::remove_all(files.tempFolder, ignored);
-    if (!found) {
+    if (!extractHtmlPart(root, html)) {
         throw UsageError("'" + path + "' has no text/html part: the plug-in would render an empty template");
     }
     return html;
+}
+
+namespace {
+
+std::string templateHtmlInFreshFolder(const std::string& path, const std::string& source) {
+    const std::string tempFolder = makeFreshTempFolder();
+    std::error_code ignored;
+    try {
+        std::string html = templateHtml(path, source, tempFolder);
+        std::filesystem::remove_all(tempFolder, ignored);
+        return html;
+    } catch (...) {
+        std::filesystem::remove_all(tempFolder, ignored);
+        throw;
+    }
 }
 
 }  // namespace
@@ -57,7 +65,7 @@ int checkCommand(const std::vector<std::string>& words, std::ostream& out, std::
         err << "torvane: " << caption << (caption.empty() ? "" : ": ") << text << '\n';
     });
 
-    const TemplateCheck check = checkTemplateHtml(templateHtml(path, source));
+    const TemplateCheck check = checkTemplateHtml(templateHtmlInFreshFolder(path, source));
     out << path << ": text/html part found\n";
     out << "placeholders (" << check.placeholders.size() << "):\n";
     for (const TemplateFinding& found : check.placeholders) out << "  line " << found.line << ": " << found.text << '\n';

@@ -1,13 +1,9 @@
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <utility>
 
-#include "composer/compose_core.h"
 #include "platform/files.h"
-#include "platform/message_box.h"
-#include "session/compose_session.h"
 #include "session/settings.h"
 #include "tools/torvane/arguments.h"
 #include "tools/torvane/cli_errors.h"
@@ -15,6 +11,7 @@
 #include "tools/torvane/host_from_files.h"
 #include "tools/torvane/input_files.h"
 #include "tools/torvane/preview_policy.h"
+#include "tools/torvane/render_reply.h"
 
 namespace torvane {
 
@@ -81,19 +78,9 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
         err << "torvane: attachments and pictures go to " << files.tempFolder << '\n';
     }
 
-    HostWindow window = playHost(files);
-    platform::setMessageBoxSink([&err](const std::string& text, const std::string& caption) {
-        err << "torvane: " << (caption.empty() ? std::string() : caption + ": ") << text << '\n';
-    });
-    // As the plug-in does for every new session; TORVANE_RANDOM_SEED makes the
-    // random signature reproducible for tests and documentation.
-    const char* seed = std::getenv("TORVANE_RANDOM_SEED");
-    std::srand(seed && *seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10))
-                             : static_cast<unsigned>(std::time(nullptr)));
-    ComposeSession session(window, SessionKind::Compose, flags);
-    session.localCodePage = LocalCodePage::Utf8;
-
-    const ComposeResult result = composeReply(session, templatePath, nullptr);
+    std::optional<std::string> charset;
+    if (arguments.has("--charset")) charset = arguments.value("--charset");
+    ComposeResult result = renderWithHost(files, templatePath, flags, charset, err);
     switch (result.outcome) {
     case ComposeOutcome::BodyNotHtml:
         err << "torvane: '" << messagePath
@@ -108,7 +95,6 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     }
 
     std::string html = std::move(result.html);
-    if (arguments.has("--charset")) html = rerenderedText(session, arguments.value("--charset"));
     if (arguments.has("--preview")) html = withPreviewPolicy(html);
 
     if (arguments.has("-o")) {

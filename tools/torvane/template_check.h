@@ -21,4 +21,9 @@ struct TemplateCheck {
 
 TemplateCheck checkTemplateHtml(const std::string& html);
 
+// The template's decoded HTML, through the same parsing and decoding the
+// plug-in uses (the simulated host reset to `tempFolder`); throws UsageError
+// when there is none.
+std::string templateHtml(const std::string& path, const std::string& source, const std::string& tempFolder);
+
 }  // namespace torvane
