@@ -392,9 +392,10 @@ int serveCommand(const std::vector<std::string>& words, std::ostream& out, std::
     });
 
     folders.temp = makeFreshTempFolder();
-    const auto removeTemp = [&folders] {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::u8path(folders.temp), ignored);
+    const auto removeTemp = [&folders, &err] {
+        if (!removeOwnFolder(folders.temp, isRenderingFolder)) {
+            err << "torvane: could not remove everything in " << folders.temp << '\n';
+        }
         StopOnSignal::cleanedUp();
     };
     try {

@@ -134,6 +134,27 @@ std::vector<std::string> filesBelow(const std::string& root, const std::string& 
     return names;
 }
 
+bool removeOwnFolder(const std::string& folder, bool (*descend)(const std::string& name)) {
+    const fs::path top = fs::u8path(folder);
+    std::error_code error;
+    std::vector<fs::path> entries;
+    for (fs::directory_iterator it(top, error); !error && it != fs::directory_iterator(); it.increment(error)) {
+        entries.push_back(it->path());
+    }
+    for (const fs::path& entry : entries) {
+        std::error_code ignored;
+        const fs::file_status status = fs::symlink_status(entry, ignored);
+        if (fs::is_directory(status) && descend && descend(entry.filename().u8string())) {
+            removeOwnFolder(entry.u8string(), nullptr);
+        } else {
+            fs::remove(entry, ignored);  // a file, a link, or a folder only when empty
+        }
+    }
+    std::error_code removed;
+    fs::remove(top, removed);
+    return !removed && !fs::exists(fs::symlink_status(top, removed));
+}
+
 std::string joinedPath(const std::string& root, const std::string& relative) {
     std::string path = asFolder(root) + relative;
     std::replace(path.begin() + static_cast<std::ptrdiff_t>(asFolder(root).size()), path.end(), '/',

@@ -30,6 +30,14 @@ std::optional<std::string> containedFile(const std::string& root, std::string_vi
 // links pointing out).
 std::vector<std::string> filesBelow(const std::string& root, const std::string& suffix);
 
+// Removes `folder`, the files in it and the folders in it whose names
+// `descend` accepts (their files only: nothing deeper), and never what a
+// link points to: any other folder in it is removed only when empty, so a
+// link to a folder elsewhere keeps that folder's content (under wine a
+// symbolic link of the file system looks like what it points to). False
+// when something was left.
+bool removeOwnFolder(const std::string& folder, bool (*descend)(const std::string& name));
+
 // `root` joined with such a relative name, in the platform's separators.
 std::string joinedPath(const std::string& root, const std::string& relative);
 

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <sstream>
 #include <system_error>
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/message_box.h"
 #include "session/settings.h"
 #include "tools/torvane/cli_errors.h"
 #include "tools/torvane/input_files.h"
@@ -149,6 +151,10 @@ std::string errorText(const std::string& messageBoxes, const char* fallback) {
 
 }  // namespace
 
+bool isRenderingFolder(const std::string& name) {
+    return name.size() > 1 && name[0] == 'r' && name.find_first_not_of("0123456789", 1) == std::string::npos;
+}
+
 PreviewState::PreviewState(ServeFolders folders) : folders_(std::move(folders)) { poll(); }
 
 bool PreviewState::poll() {
@@ -210,6 +216,21 @@ std::optional<std::string> PreviewState::renderJson(const PreviewChoice& choice)
     std::string mime = "null";
     std::string frame = "null";
     std::ostringstream messageBoxes;
+    // Message boxes of this rendering are shown with it; later ones go to
+    // standard error, not to this rendering's stream once it is gone.
+    struct SinkForRendering {
+        explicit SinkForRendering(std::ostringstream& text) {
+            platform::setMessageBoxSink([&text](const std::string& message, const std::string& caption) {
+                text << (caption.empty() ? std::string() : caption + ": ") << message << '\n';
+            });
+        }
+        ~SinkForRendering() {
+            // Never the system's box: it would stop the server until someone answers it.
+            platform::setMessageBoxSink([](const std::string& message, const std::string& caption) {
+                std::cerr << "torvane: " << (caption.empty() ? std::string() : caption + ": ") << message << '\n';
+            });
+        }
+    } sink(messageBoxes);
     try {
         const std::string source = readInputFile(templatePath);
         requireMessage(choice.templateName, source);
@@ -231,8 +252,7 @@ std::optional<std::string> PreviewState::renderJson(const PreviewChoice& choice)
         const std::string folder = folders_.temp + name;
         if (!platform::createDirectory(folder)) throw UsageError("cannot create '" + folder + "'");
         if (renderings_ > kRenderingsKept) {
-            std::error_code ignored;
-            fs::remove_all(fs::u8path(folders_.temp + "r" + std::to_string(renderings_ - kRenderingsKept)), ignored);
+            removeOwnFolder(folders_.temp + "r" + std::to_string(renderings_ - kRenderingsKept), nullptr);
         }
         HostFiles files;
         files.rawMessage = std::move(message);

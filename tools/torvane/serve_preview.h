@@ -55,6 +55,9 @@ private:
     unsigned renderings_ = 0;
 };
 
+// Whether `name` is that of a folder a rendering is made in ("r12").
+bool isRenderingFolder(const std::string& name);
+
 // The ten character sets of the editor's pop-up menu, in its order.
 extern const char* const kMenuCharsets[10];
 
