@@ -17,6 +17,10 @@ if [ -z "${TORVANE_SKIP_I686:-}" ]; then
     bash scripts/setup-i686.sh || echo "setup-i686 failed: the 32-bit scenario will be skipped"
 fi
 
+# Chromium and puppeteer-core for the page of `torvane serve`; without them
+# that test is skipped.
+bash scripts/setup-browser.sh || echo "setup-browser failed: the browser test of torvane serve will be skipped"
+
 failures=()
 timings=()
 

@@ -41,3 +41,13 @@ add_test(NAME i686_torvane_smoke
 set_tests_properties(i686_torvane_smoke PROPERTIES
     FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 300
     SKIP_RETURN_CODE 77 LABELS i686-wine)
+
+# The shipping torvane.exe serves its page the same way (see wine_torvane_serve).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME i686_torvane_serve
+    COMMAND bash -c "bash '${CMAKE_SOURCE_DIR}/scripts/setup-i686.sh' --check || exit 77; exec \"$0\" \"$@\""
+            ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/cli/serve_requests_test.py $<TARGET_FILE:torvane>
+            ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-serve)
+set_tests_properties(i686_torvane_serve PROPERTIES
+    FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 600
+    SKIP_RETURN_CODE 77 LABELS i686-wine)

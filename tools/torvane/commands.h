@@ -11,9 +11,11 @@ namespace torvane {
 int renderCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
 int inspectCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
 int checkCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
+int serveCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
 
 extern const char* const kRenderHelp;
 extern const char* const kInspectHelp;
 extern const char* const kCheckHelp;
+extern const char* const kServeHelp;
 
 }  // namespace torvane

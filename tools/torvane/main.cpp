@@ -18,6 +18,7 @@ constexpr const char* kUsage =
     "  render MESSAGE   render the reply or forward to a message\n"
     "  inspect MESSAGE  show the message's MIME tree as the plug-in parses it\n"
     "  check TEMPLATE   report placeholders and likely mistakes in a template\n"
+    "  serve            a local page that renders templates live as they are saved\n"
     "\n"
     "'torvane COMMAND --help' describes each command; 'torvane --version' the version.\n";
 
@@ -56,7 +57,8 @@ int main(int argc, char** argv) {
         };
         const Command commands[] = {{"render", torvane::renderCommand, torvane::kRenderHelp},
                                     {"inspect", torvane::inspectCommand, torvane::kInspectHelp},
-                                    {"check", torvane::checkCommand, torvane::kCheckHelp}};
+                                    {"check", torvane::checkCommand, torvane::kCheckHelp},
+                                    {"serve", torvane::serveCommand, torvane::kServeHelp}};
         for (const Command& candidate : commands) {
             if (command != candidate.name) continue;
             if (wantsHelp(words)) {

@@ -12,6 +12,7 @@
 #include "tools/torvane/host_from_files.h"
 #include "tools/torvane/input_files.h"
 #include "tools/torvane/json_text.h"
+#include "tools/torvane/mime_tree.h"
 
 namespace torvane {
 
@@ -114,23 +115,15 @@ void writeJson(const std::vector<PartReport>& reports, int htmlIndex, std::ostre
 
 }  // namespace
 
-int inspectCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Arguments arguments = parseArguments(words, {"--index"}, {"--json"});
-    if (arguments.positional.size() != 1) throw UsageError("inspect takes one MESSAGE file (see 'torvane inspect --help')");
-    const std::string messagePath = arguments.positional[0];
-
+void writeMimeTree(const std::string& rawMessage, bool json, std::ostream& out) {
     HostFiles files;
-    files.rawMessage = readMessageFile(messagePath, messageIndex(arguments.value("--index", "0")));
     files.tempFolder = asFolder(".");
     files.mailboxFolder = asFolder(".");
     // The tree is all that is shown: the message is parsed, never decoded.
     startHost(files);
-    platform::setMessageBoxSink([&err](const std::string& text, const std::string& caption) {
-        err << "torvane: " << caption << (caption.empty() ? "" : ": ") << text << '\n';
-    });
 
     MimePart root;
-    const char* cursor = files.rawMessage.c_str();
+    const char* cursor = rawMessage.c_str();
     root.parse(cursor, nullptr);
     const std::vector<PartReport> reports = describe(root);
     const MimePart* html = root.findPart("text", "html");
@@ -138,11 +131,23 @@ int inspectCommand(const std::vector<std::string>& words, std::ostream& out, std
     for (const PartReport& report : reports) {
         if (report.part == html) htmlIndex = report.index;
     }
-    if (arguments.has("--json")) {
+    if (json) {
         writeJson(reports, htmlIndex, out);
     } else {
         writeText(reports, htmlIndex, out);
     }
+}
+
+int inspectCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    const Arguments arguments = parseArguments(words, {"--index"}, {"--json"});
+    if (arguments.positional.size() != 1) throw UsageError("inspect takes one MESSAGE file (see 'torvane inspect --help')");
+    const std::string messagePath = arguments.positional[0];
+
+    const std::string message = readMessageFile(messagePath, messageIndex(arguments.value("--index", "0")));
+    platform::setMessageBoxSink([&err](const std::string& text, const std::string& caption) {
+        err << "torvane: " << caption << (caption.empty() ? "" : ": ") << text << '\n';
+    });
+    writeMimeTree(message, arguments.has("--json"), out);
     return 0;
 }
 

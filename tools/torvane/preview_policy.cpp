@@ -6,9 +6,12 @@
 
 namespace torvane {
 
-const char* const kPreviewPolicyMeta =
-    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; img-src 'self' file: data:; "
-    "style-src 'self' file: 'unsafe-inline'; font-src 'self' file: data:; base-uri 'none'; form-action 'none'\">";
+#define TORVANE_PREVIEW_POLICY                                                                         \
+    "default-src 'none'; img-src 'self' file: data:; style-src 'self' file: 'unsafe-inline'; font-src 'self' " \
+    "file: data:; base-uri 'none'; form-action 'none'"
+
+const char* const kPreviewPolicy = TORVANE_PREVIEW_POLICY;
+const char* const kPreviewPolicyMeta = "<meta http-equiv=\"Content-Security-Policy\" content=\"" TORVANE_PREVIEW_POLICY "\">";
 
 namespace {
 

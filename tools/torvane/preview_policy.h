@@ -8,6 +8,8 @@ namespace torvane {
 
 // The policy: local files, data: pictures and inline styles; no scripts,
 // nothing from the network.
+extern const char* const kPreviewPolicy;
+// The policy as the <meta> element that carries it.
 extern const char* const kPreviewPolicyMeta;
 
 // `html` with kPreviewPolicyMeta as the first element of its head: after a

@@ -1,17 +1,12 @@
 #include <cctype>
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <ostream>
 #include <set>
 #include <utility>
 
-#include "composer/compose_core.h"
 #include "platform/charset_names.h"
 #include "platform/files.h"
-#include "platform/message_box.h"
-#include "session/compose_session.h"
 #include "session/settings.h"
 #include "tools/torvane/arguments.h"
 #include "tools/torvane/cli_errors.h"
@@ -19,6 +14,7 @@
 #include "tools/torvane/host_from_files.h"
 #include "tools/torvane/input_files.h"
 #include "tools/torvane/preview_policy.h"
+#include "tools/torvane/render_reply.h"
 #include "tools/torvane/temp_folder.h"
 #include "tools/torvane/template_source.h"
 
@@ -153,19 +149,9 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
         err << "torvane: attachments and pictures go to " << files.tempFolder << '\n';
     }
 
-    HostWindow window = playHost(files);
-    platform::setMessageBoxSink([&err](const std::string& text, const std::string& caption) {
-        err << "torvane: " << (caption.empty() ? std::string() : caption + ": ") << text << '\n';
-    });
-    // As the plug-in does for every new session; TORVANE_RANDOM_SEED makes the
-    // random signature reproducible for tests and documentation.
-    const char* seed = std::getenv("TORVANE_RANDOM_SEED");
-    std::srand(seed && *seed ? static_cast<unsigned>(std::strtoul(seed, nullptr, 10))
-                             : static_cast<unsigned>(std::time(nullptr)));
-    ComposeSession session(window, SessionKind::Compose, flags);
-    session.localCodePage = LocalCodePage::Utf8;
-
-    const ComposeResult result = composeReply(session, templatePath, nullptr);
+    std::optional<std::string> rerenderCharset;
+    if (arguments.has("--charset")) rerenderCharset = charset;
+    ComposeResult result = renderWithHost(files, templatePath, flags, rerenderCharset, err);
     switch (result.outcome) {
     case ComposeOutcome::BodyNotHtml:
         err << "torvane: '" << messagePath
@@ -180,7 +166,6 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     }
 
     std::string html = std::move(result.html);
-    if (arguments.has("--charset")) html = rerenderedText(session, charset);
     if (arguments.has("--preview")) html = withUtf8Declared(withPreviewPolicy(html));
 
     if (arguments.has("-o")) {

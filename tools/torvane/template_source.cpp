@@ -95,11 +95,12 @@ struct ParsedHtml {
 };
 
 // The HTML part through the plug-in's own parsing and decoding, with the
-// simulated host in a scratch folder (decoding goes through files).
-ParsedHtml parseHtml(const std::string& source) {
+// simulated host in `tempFolder`, or in a scratch folder made and removed
+// here when it is empty (decoding goes through files).
+ParsedHtml parseHtml(const std::string& source, const std::string& tempFolder) {
     HostFiles files;
     files.rawMessage = "Subject: check\r\n\r\n";
-    files.tempFolder = makeFreshTempFolder();
+    files.tempFolder = tempFolder.empty() ? makeFreshTempFolder() : tempFolder;
     files.mailboxFolder = files.tempFolder;
     playHost(files);
     ParsedHtml parsed;
@@ -112,8 +113,10 @@ ParsedHtml parseHtml(const std::string& source) {
         }
         parsed.found = extractHtmlPart(root, parsed.html);
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::u8path(files.tempFolder), ignored);
+    if (tempFolder.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::u8path(files.tempFolder), ignored);
+    }
     return parsed;
 }
 
@@ -125,7 +128,7 @@ int TemplateSource::fileLine(std::size_t offset, int htmlLine) const {
     return bodyLine + static_cast<int>(after - lineStarts.begin()) - 1;
 }
 
-TemplateSource readTemplateSource(const std::string& path) {
+TemplateSource readTemplateSource(const std::string& path, const std::string& tempFolder) {
     const std::string source = readInputFile(path);
     const std::string quoted = "'" + path + "'";
     if (source.empty()) throw UsageError(quoted + " is empty");
@@ -138,9 +141,9 @@ TemplateSource readTemplateSource(const std::string& path) {
 
     const std::string markNote = quoted + " begins with a UTF-8 byte-order mark, which the plug-in reads as part of "
                                           "its first header field";
-    ParsedHtml parsed = parseHtml(source);
+    ParsedHtml parsed = parseHtml(source, tempFolder);
     if (!parsed.found) {
-        if (marked && parseHtml(source.substr(kByteOrderMark.size())).found) {
+        if (marked && parseHtml(source.substr(kByteOrderMark.size()), tempFolder).found) {
             throw UsageError(markNote + ", so it finds no text/html part: save the file as UTF-8 without the mark");
         }
         throw UsageError(quoted + " has no text/html part: the plug-in would render an empty template");

@@ -23,7 +23,9 @@ struct TemplateSource {
 
 // Throws UsageError saying why the plug-in cannot use the file: missing,
 // empty, UTF-16, binary, no header, or no text/html part (naming a UTF-8
-// byte-order mark when that is what hides the part).
-TemplateSource readTemplateSource(const std::string& path);
+// byte-order mark when that is what hides the part). Decoding the part goes
+// through files in `tempFolder`, or in a scratch folder of its own, removed
+// afterwards, when that is empty.
+TemplateSource readTemplateSource(const std::string& path, const std::string& tempFolder = std::string());
 
 }  // namespace torvane
