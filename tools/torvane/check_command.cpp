@@ -38,7 +38,7 @@ std::string templateHtml(const std::string& path, const std::string& source) {
     std::string html;
     const bool found = extractHtmlPart(root, html);
     std::error_code ignored;
-    std::filesystem::remove_all(files.tempFolder, ignored);
+    std::filesystem::remove_all(std::filesystem::u8path(files.tempFolder), ignored);
     if (!found) {
         throw UsageError("'" + path + "' has no text/html part: the plug-in would render an empty template");
     }

@@ -5,21 +5,33 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
+#include "platform/files.h"
 #include "platform/large_blocks.h"
 #include "tools/torvane/cli_errors.h"
 
 namespace torvane {
+namespace {
+
+// stat with the tool's UTF-8 paths (the wide function on Windows).
+#if defined(_WIN32)
+using FileStatus = struct _stat64;
+int statusOf(const std::string& path, FileStatus& info) { return _wstat64(platform::widePath(path).c_str(), &info); }
+#else
+using FileStatus = struct stat;
+int statusOf(const std::string& path, FileStatus& info) { return stat(path.c_str(), &info); }
+#endif
+
+}  // namespace
 
 std::string readInputFile(const std::string& path) {
     const auto fail = [&](const char* reason) {
         return UsageError("cannot read '" + path + "': " + reason);
     };
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) throw fail(std::strerror(errno));
+    FileStatus info {};
+    if (statusOf(path, info) != 0) throw fail(std::strerror(errno));
     if (S_ISDIR(info.st_mode)) throw fail(std::strerror(EISDIR));
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = platform::openFile(path, "rb");
     if (!file) throw fail(std::strerror(errno ? errno : EACCES));
     // Read straight into the text that is kept (the host's copy of a message):
     // a large message is not copied on the way.
@@ -91,18 +103,17 @@ std::string readMessageFile(const std::string& path) {
 void writeOutputFile(const std::string& path, const std::string& content) {
     const std::string partial = path + ".partial";
     {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        std::FILE* out = platform::openFile(partial, "wb");
         if (!out) throw UsageError("cannot write '" + path + "': " + std::strerror(errno));
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            std::remove(partial.c_str());
+        const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
+        if (std::fclose(out) != 0 || !written) {
+            platform::removeFile(partial);
             throw UsageError("cannot write '" + path + "': write error");
         }
     }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
+    if (platform::renameFile(partial, path) != 0) {
         const int error = errno;
-        std::remove(partial.c_str());
+        platform::removeFile(partial);
         throw UsageError("cannot write '" + path + "': " + std::strerror(error));
     }
 }

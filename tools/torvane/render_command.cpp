@@ -12,9 +12,12 @@
 #include "tools/torvane/arguments.h"
 #include "tools/torvane/cli_errors.h"
 #include "tools/torvane/commands.h"
+#include "tools/torvane/default_files.h"
+#include "tools/torvane/file_urls.h"
 #include "tools/torvane/host_from_files.h"
 #include "tools/torvane/input_files.h"
 #include "tools/torvane/preview_policy.h"
+#include "tools/torvane/time_zone_option.h"
 
 namespace torvane {
 
@@ -29,14 +32,20 @@ const char* const kRenderHelp =
     "\n"
     "  --forward        use the forward template instead of the reply template\n"
     "  --template FILE  the template file (default: torvane.tml or torvanefwd.tml\n"
-    "                   beside this tool, else the Classic pair of the sources)\n"
-    "  --mailbox DIR    the mailbox folder with MailBox.ini and the $$$*.txt\n"
-    "                   signature files (default: the bundled sample mailbox)\n"
+    "                   beside this tool, else the built-in Classic pair)\n"
+    "  --mailbox DIR    the mailbox folder with MailBox.ini (your name and address)\n"
+    "                   and the $$$*.txt signature files (default: the folder\n"
+    "                   'mailbox' beside this tool, the sample mailbox of the\n"
+    "                   release archive; without one, a template using %N, %A,\n"
+    "                   %G or %R is refused)\n"
     "  --settings FILE  the plug-in's settings file (Language, ConvertText,\n"
     "                   ResetCharset); without it English, and both are off\n"
     "  --charset NAME   render again under NAME, as the editor's charset menu does\n"
     "  --temp DIR       where attachments and pictures are saved (default: a fresh\n"
-    "                   folder under the system's temporary folder)\n"
+    "                   folder under the system's temporary folder, kept when -o\n"
+    "                   writes a page that refers to it, else removed at the end)\n"
+    "  --time-zone TZ   the zone of %D dates, as a TZ rule such as CST-8 or\n"
+    "                   EST5EDT,M3.2.0,M11.1.0 (default: TZ, else the system's)\n"
     "  --preview        for opening in a browser: a Content-Security-Policy in the\n"
     "                   head lets the HTML load local files, data: pictures and\n"
     "                   inline styles only, so that the quoted mail runs no script\n"
@@ -45,29 +54,33 @@ const char* const kRenderHelp =
 
 int renderCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Arguments arguments =
-        parseArguments(words, {"--template", "--mailbox", "--settings", "--charset", "--temp", "-o"},
+        parseArguments(words, {"--template", "--mailbox", "--settings", "--charset", "--temp", "--time-zone", "-o"},
                        {"--forward", "--preview"});
     if (arguments.positional.size() != 1) throw UsageError("render takes one MESSAGE file (see 'torvane render --help')");
     const std::string messagePath = arguments.positional[0];
     const bool forward = arguments.has("--forward");
 
     HostFiles files;
+    ToolTempFolder toolTemp;
     files.forward = forward;
     files.rawMessage = readMessageFile(messagePath);
 
-    const std::string templatePath = arguments.value("--template", defaultTemplatePath(forward));
-    readInputFile(templatePath);  // a clear error before anything is written
-
-    const std::string mailbox = arguments.value("--mailbox", examplesFolder() + "mailbox");
-    if (!isDirectory(mailbox)) throw UsageError("cannot use mailbox '" + mailbox + "': not a folder");
-    files.mailboxFolder = asFolder(mailbox);
+    const TemplateFile templateFile(arguments.value("--template"), forward);
+    const std::string& templatePath = templateFile.path();
+    const std::string templateText = readInputFile(templatePath);  // a clear error before anything is written
+    const std::string mailbox = mailboxFolder(arguments.value("--mailbox"), templateText);
+    if (arguments.has("--time-zone")) {
+        useTimeZone(arguments.value("--time-zone"));
+    } else {
+        followTimeZoneVariable(err);
+    }
 
     SessionFlags flags;
     if (arguments.has("--settings")) {
         const std::string settingsPath = arguments.value("--settings");
         readInputFile(settingsPath);
         // Windows' profile reader looks for a bare file name in the Windows folder.
-        flags = readSessionFlags(std::filesystem::absolute(settingsPath).string());
+        flags = readSessionFlags(std::filesystem::absolute(std::filesystem::u8path(settingsPath)).u8string());
     }
 
     if (arguments.has("--temp")) {
@@ -77,9 +90,9 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
         }
         files.tempFolder = asFolder(temp);
     } else {
-        files.tempFolder = makeFreshTempFolder();
-        err << "torvane: attachments and pictures go to " << files.tempFolder << '\n';
+        files.tempFolder = toolTemp.make();
     }
+    files.mailboxFolder = mailbox.empty() ? emptyMailboxIn(files.tempFolder) : mailbox;
 
     HostWindow window = playHost(files);
     platform::setMessageBoxSink([&err](const std::string& text, const std::string& caption) {
@@ -109,10 +122,11 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
 
     std::string html = std::move(result.html);
     if (arguments.has("--charset")) html = rerenderedText(session, arguments.value("--charset"));
-    if (arguments.has("--preview")) html = withPreviewPolicy(html);
+    if (arguments.has("--preview")) html = withFileUrls(withPreviewPolicy(html), files.tempFolder);
 
     if (arguments.has("-o")) {
         writeOutputFile(arguments.value("-o"), html);
+        if (toolTemp.keepIfUsed()) err << "torvane: attachments and pictures go to " << files.tempFolder << '\n';
     } else {
         out << html;
         out.flush();
