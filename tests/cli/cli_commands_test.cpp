@@ -306,3 +306,17 @@ TEST(CliGeneral, HelpAndVersion) {
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err, "torvane: unknown command 'frobnicate' (see 'torvane --help')\n");
 }
+
+TEST(CliRender, TheToolsOwnTemporaryFolderStaysOnlyForAPageThatRefersToIt) {
+    const std::string system = freshWorkFolder("render-own-temp");
+    const std::string environment = kRepeatable + " TMPDIR='" + system + "'";
+    const auto folders = [&] {
+        return std::distance(std::filesystem::directory_iterator(system), std::filesystem::directory_iterator());
+    };
+    ASSERT_EQ(runTorvane("render " + kHtmlMessage, environment).status, 0);
+    EXPECT_EQ(folders(), 0);
+    ASSERT_EQ(runTorvane("render " + kHtmlMessage + " -o '" + system + "/../own-temp.html'", environment).status, 0);
+    EXPECT_EQ(folders(), 1);
+    ASSERT_EQ(runTorvane("render " + kHtmlMessage + " --preview", environment).status, 0);
+    EXPECT_EQ(folders(), 2);
+}

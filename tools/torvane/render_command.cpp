@@ -42,8 +42,8 @@ const char* const kRenderHelp =
     "                   ResetCharset); without it English, and both are off\n"
     "  --charset NAME   render again under NAME, as the editor's charset menu does\n"
     "  --temp DIR       where attachments and pictures are saved (default: a fresh\n"
-    "                   folder under the system's temporary folder, kept when -o\n"
-    "                   writes a page that refers to it, else removed at the end)\n"
+    "                   folder under the system's temporary folder, kept when the\n"
+    "                   output is a page to look at (-o or --preview), else removed)\n"
     "  --time-zone TZ   the zone of %D dates, as a TZ rule such as CST-8 or\n"
     "                   EST5EDT,M3.2.0,M11.1.0 (default: TZ, else the system's)\n"
     "  --preview        for opening in a browser: a Content-Security-Policy in the\n"
@@ -126,10 +126,13 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
 
     if (arguments.has("-o")) {
         writeOutputFile(arguments.value("-o"), html);
-        if (toolTemp.keepIfUsed()) err << "torvane: attachments and pictures go to " << files.tempFolder << '\n';
     } else {
         out << html;
         out.flush();
+    }
+    // A page to look at (a file, or a preview) needs the files it refers to.
+    if ((arguments.has("-o") || arguments.has("--preview")) && toolTemp.keepIfUsed()) {
+        err << "torvane: attachments and pictures go to " << files.tempFolder << '\n';
     }
     return 0;
 }
