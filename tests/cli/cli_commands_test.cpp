@@ -228,6 +228,7 @@ TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndRefersToSavedFilesByFileUrls)
         {"<a href='/tmp/\xE9\x82\xAE/x.pdf'>/tmp/\xE9\x82\xAE/x.pdf</a>", "/tmp/\xE9\x82\xAE/",
          "<a href='file:///tmp/%E9%82%AE/x.pdf'>/tmp/\xE9\x82\xAE/x.pdf</a>"},
         {"<img src=\"/tmp/other/x.png\">", "/tmp/t/", "<img src=\"/tmp/other/x.png\">"},
+        {"<img src=\"files\\x.png\">", "files\\", "<img src=\"files\\x.png\">"},
     };
     for (const auto& path : paths) EXPECT_EQ(torvane::withFileUrls(path.html, path.folder), path.expected) << path.html;
 

@@ -25,7 +25,10 @@ std::string fileUrlOf(const std::string& path) {
 }
 
 std::string withFileUrls(const std::string& html, const std::string& folder) {
-    if (folder.empty()) return html;
+    // A relative folder has no URL of its own: it is left as written.
+    const bool absolute = !folder.empty() && (folder[0] == '/' || folder[0] == '\\' ||
+                                              (folder.size() > 2 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/')));
+    if (!absolute) return html;
     std::string result;
     result.reserve(html.size());
     std::size_t copied = 0;

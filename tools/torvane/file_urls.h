@@ -12,7 +12,8 @@ namespace torvane {
 std::string fileUrlOf(const std::string& path);
 
 // Every quoted attribute value of `html` that begins with `folder` (the
-// folder attachments and pictures were saved in) becomes its fileUrlOf.
+// folder attachments and pictures were saved in) becomes its fileUrlOf;
+// nothing changes when the folder is relative.
 std::string withFileUrls(const std::string& html, const std::string& folder);
 
 }  // namespace torvane
