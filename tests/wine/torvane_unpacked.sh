@@ -69,6 +69,13 @@ run full render "Łódź 文件夹\\wiadomość.eml" --temp "Łódź 文件夹\\
 status_is $? 0 "Polish paths"
 has "$ROOT/work/Łódź 文件夹/odpowiedź.html" 'Łódź 文件夹\pliki\tv00001.png"' "Polish paths"
 [ -s "$ROOT/work/Łódź 文件夹/pliki/tv00001.png" ] || fail "Polish paths: no picture saved"
+cp "$ROOT/work/identity.tml" "$ROOT/work/模板.tml"
+cp -r "$ROOT/full/mailbox" "$ROOT/work/邮箱"
+printf '[Account]\r\nYourName=李明\r\n' >"$ROOT/work/邮箱/MailBox.ini"
+printf '[Settings]\r\nConvertText=TRUE\r\n' >"$ROOT/work/设置.ini"
+run full render plain.eml --template 模板.tml --mailbox 邮箱 --settings 设置.ini --temp t2
+status_is $? 0 "Chinese template, mailbox and settings paths"
+has "$OUT" "<p>李明</p>" "Chinese template, mailbox and settings paths"
 run full render attachment.eml --temp t3; status_is $? 0 "attachment name"
 [ -f "$ROOT/work/t3/ciële.txt" ] || fail "attachment name: saved as $(ls "$ROOT/work/t3")"
 
