@@ -3,6 +3,7 @@
 // library. Paths use the platform's separator (kPathSeparator).
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,15 @@ constexpr char kPathSeparator = '\\';
 #else
 constexpr char kPathSeparator = '/';
 #endif
+
+// How the paths given to these functions, and the names they list, are
+// encoded on Windows: in the ANSI code page, as the plug-in's host hands them
+// over (the default), or in UTF-8, as the torvane tool keeps them, which
+// reach the system through its wide (UTF-16) functions so that every path
+// works whatever the code page. Linux paths are bytes either way.
+enum class PathEncoding { AnsiCodePage, Utf8 };
+void setPathEncoding(PathEncoding encoding);
+PathEncoding pathEncoding();
 
 // True when a file (not a directory) exists at the path.
 bool fileExists(const std::string& path);
@@ -33,6 +43,21 @@ bool writeFile(const std::string& text, const std::string& path);
 // Creates one directory; false when it exists already or cannot be made.
 bool createDirectory(const std::string& path);
 
+// True when the path names a directory.
+bool isDirectory(const std::string& path);
+
+// std::fopen, std::rename and std::remove with paths in the path encoding;
+// errno tells why they failed.
+std::FILE* openFile(const std::string& path, const char* mode);
+int renameFile(const std::string& from, const std::string& to);
+int removeFile(const std::string& path);
+
+// The system's folder for temporary files (on Windows GetTempPath's, which
+// follows TMP, TEMP and the user's profile; elsewhere TMPDIR, TEMP or TMP,
+// else /tmp),
+// ending in a path separator.
+std::string systemTempFolder();
+
 struct DirectoryEntry {
     std::string name;
     bool isDirectory = false;
@@ -47,17 +72,23 @@ std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::
 // The running program's own file; empty when the system does not tell.
 std::string executablePath();
 
-// Moves the file `from` (UTF-8 path) onto `to` in one step, replacing a file
+// Moves the file `from` onto `to` in one step, replacing a file
 // there: a reader sees the old file or the new one, never a part. Empty when
 // it worked; otherwise the system's reason.
 std::string replaceFile(const std::string& from, const std::string& to);
 
-// True when both UTF-8 paths name one existing file (through links, other
+// True when both paths name one existing file (through links, other
 // spellings or letter case the file system ignores).
 bool sameFile(const std::string& first, const std::string& second);
 
 // Standard output writes bytes as they are given (on Windows, no CR before
 // each LF).
 void useBinaryStandardOutput();
+
+#if defined(_WIN32)
+// A path between the path encoding and the system's UTF-16.
+std::wstring widePath(const std::string& path);
+std::string narrowPath(const std::wstring& path);
+#endif
 
 }  // namespace platform

@@ -8,9 +8,19 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
+namespace {
+
+PathEncoding gPathEncoding = PathEncoding::AnsiCodePage;
+
+}  // namespace
+
+void setPathEncoding(PathEncoding encoding) { gPathEncoding = encoding; }
+
+PathEncoding pathEncoding() { return gPathEncoding; }
 
 bool fileExists(const std::string& path) {
     struct stat info {};
@@ -71,6 +81,28 @@ bool writeFile(const std::string& text, const std::string& path) {
 
 bool createDirectory(const std::string& path) {
     return mkdir(path.c_str(), 0777) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+int renameFile(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()); }
+
+int removeFile(const std::string& path) { return std::remove(path.c_str()); }
+
+std::string systemTempFolder() {
+    for (const char* variable : {"TMPDIR", "TEMP", "TMP"}) {
+        const char* configured = std::getenv(variable);
+        if (!configured || !*configured) continue;
+        std::string folder = configured;
+        if (folder.back() != '/') folder += '/';
+        return folder;
+    }
+    return "/tmp/";
 }
 
 std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::string& suffix) {

@@ -10,23 +10,23 @@
 #include "platform/win/owned.h"
 
 namespace platform {
-
-bool fileExists(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    const OwnedFind search(nullIfInvalid(FindFirstFileA(path.c_str(), &found)));
-    return search && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-bool pathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 namespace {
+
+PathEncoding gPathEncoding = PathEncoding::AnsiCodePage;
+
+bool utf8Paths() { return gPathEncoding == PathEncoding::Utf8; }
+
+UINT pathCodePage() { return utf8Paths() ? CP_UTF8 : CP_ACP; }
 
 // OpenFile takes paths shorter than OFS_MAXPATHNAME only; a longer one (a
 // deep temporary or plug-in folder) is opened with CreateFileA instead of
 // being reported as unreadable.
 OwnedHandle openForReading(const std::string& path) {
+    if (utf8Paths()) {
+        return OwnedHandle(nullIfInvalid(CreateFileW(widePath(path).c_str(), GENERIC_READ,
+                                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                     FILE_ATTRIBUTE_NORMAL, nullptr)));
+    }
     if (path.size() < OFS_MAXPATHNAME) {
         OFSTRUCT info;
         const HFILE opened = OpenFile(path.c_str(), &info, OF_READ);
@@ -37,7 +37,53 @@ OwnedHandle openForReading(const std::string& path) {
                                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
+DWORD attributesOf(const std::string& path) {
+    return utf8Paths() ? GetFileAttributesW(widePath(path).c_str()) : GetFileAttributesA(path.c_str());
+}
+
 }  // namespace
+
+void setPathEncoding(PathEncoding encoding) { gPathEncoding = encoding; }
+
+PathEncoding pathEncoding() { return gPathEncoding; }
+
+std::wstring widePath(const std::string& path) {
+    if (path.empty()) return std::wstring();
+    const int size = static_cast<int>(path.size());
+    const int length = MultiByteToWideChar(pathCodePage(), 0, path.data(), size, nullptr, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(pathCodePage(), 0, path.data(), size, &wide[0], length);
+    return wide;
+}
+
+std::string narrowPath(const std::wstring& path) {
+    if (path.empty()) return std::string();
+    const int size = static_cast<int>(path.size());
+    const int length = WideCharToMultiByte(pathCodePage(), 0, path.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return std::string();
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(pathCodePage(), 0, path.data(), size, &narrow[0], length, nullptr, nullptr);
+    return narrow;
+}
+
+bool fileExists(const std::string& path) {
+    if (utf8Paths()) {
+        WIN32_FIND_DATAW found;
+        const OwnedFind search(nullIfInvalid(FindFirstFileW(widePath(path).c_str(), &found)));
+        return search && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+    WIN32_FIND_DATAA found;
+    const OwnedFind search(nullIfInvalid(FindFirstFileA(path.c_str(), &found)));
+    return search && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool pathExists(const std::string& path) { return attributesOf(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool isDirectory(const std::string& path) {
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
 std::optional<std::string> readFile(const std::string& path) {
     const OwnedHandle file = openForReading(path);
@@ -57,8 +103,11 @@ std::optional<std::string> readFile(const std::string& path) {
 }
 
 bool writeFile(const std::string& text, const std::string& path) {
-    const OwnedHandle file(nullIfInvalid(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr)));
+    const OwnedHandle file(nullIfInvalid(
+        utf8Paths() ? CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_TEMPORARY, nullptr)
+                    : CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_TEMPORARY, nullptr)));
     if (!file) return false;
     const DWORD length = static_cast<DWORD>(std::strlen(text.c_str()));
     DWORD written = 0;
@@ -66,7 +115,25 @@ bool writeFile(const std::string& text, const std::string& path) {
 }
 
 bool createDirectory(const std::string& path) {
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    return (utf8Paths() ? CreateDirectoryW(widePath(path).c_str(), nullptr)
+                        : CreateDirectoryA(path.c_str(), nullptr)) != 0;
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) {
+    if (!utf8Paths()) return std::fopen(path.c_str(), mode);
+    std::wstring wideMode;
+    for (const char* c = mode; *c; ++c) wideMode += static_cast<wchar_t>(*c);
+    return _wfopen(widePath(path).c_str(), wideMode.c_str());
+}
+
+int renameFile(const std::string& from, const std::string& to) {
+    if (!utf8Paths()) return std::rename(from.c_str(), to.c_str());
+    return _wrename(widePath(from).c_str(), widePath(to).c_str());
+}
+
+int removeFile(const std::string& path) {
+    if (!utf8Paths()) return std::remove(path.c_str());
+    return _wremove(widePath(path).c_str());
 }
 
 std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::string& suffix) {
@@ -74,6 +141,15 @@ std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::
     std::string pattern = folder;
     if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
     pattern += "*" + suffix;
+    if (utf8Paths()) {
+        WIN32_FIND_DATAW found;
+        const OwnedFind search(nullIfInvalid(FindFirstFileW(widePath(pattern).c_str(), &found)));
+        if (!search) return entries;
+        do {
+            entries.push_back({narrowPath(found.cFileName), (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        } while (FindNextFileW(search.get(), &found));
+        return entries;
+    }
     WIN32_FIND_DATAA found;
     const OwnedFind search(nullIfInvalid(FindFirstFileA(pattern.c_str(), &found)));
     if (!search) return entries;
@@ -83,7 +159,22 @@ std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::
     return entries;
 }
 
+std::string systemTempFolder() {
+    wchar_t folder[MAX_PATH + 2];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH + 1) return ".\\";
+    std::string path = narrowPath(std::wstring(folder, length));
+    if (path.back() != '\\' && path.back() != '/') path += '\\';
+    return path;
+}
+
 std::string executablePath() {
+    if (utf8Paths()) {
+        wchar_t path[32768];
+        const DWORD length = GetModuleFileNameW(nullptr, path, sizeof path / sizeof path[0]);
+        if (length == 0 || length >= sizeof path / sizeof path[0] - 1) return {};
+        return narrowPath(std::wstring(path, length));
+    }
     char path[MAX_PATH + 1];
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     // A path that did not fit is cut short: no path is better than a wrong one.
@@ -92,13 +183,6 @@ std::string executablePath() {
 }
 
 namespace {
-
-std::wstring wideFromUtf8Path(const std::string& path) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), &wide[0], length);
-    return wide;
-}
 
 std::string systemMessage(DWORD error) {
     char* text = nullptr;
@@ -117,7 +201,7 @@ std::string systemMessage(DWORD error) {
 
 std::string replaceFile(const std::string& from, const std::string& to) {
     // Within one folder this is a rename in place of the old file, as on Linux.
-    if (MoveFileExW(wideFromUtf8Path(from).c_str(), wideFromUtf8Path(to).c_str(),
+    if (MoveFileExW(widePath(from).c_str(), widePath(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return std::string();
     }
@@ -129,7 +213,7 @@ bool sameFile(const std::string& first, const std::string& second) {
     const std::string* paths[2] = {&first, &second};
     for (int i = 0; i < 2; ++i) {
         // No access asked for: the attributes of a file open elsewhere can be read.
-        const OwnedHandle file(nullIfInvalid(CreateFileW(wideFromUtf8Path(*paths[i]).c_str(), 0,
+        const OwnedHandle file(nullIfInvalid(CreateFileW(widePath(*paths[i]).c_str(), 0,
                                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
         if (!file || !GetFileInformationByHandle(file.get(), &info[i])) return false;

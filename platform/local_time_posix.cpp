@@ -1,11 +1,14 @@
 #include "platform/local_time.h"
 
+#include "platform/time_zone_rule.h"
+
 #include <ctime>
 #include <limits>
 
 namespace platform {
 
 std::optional<LocalTime> localTimeAt(std::int64_t secondsSinceEpoch) {
+    if (const auto& rule = timeZoneRule()) return localTimeByRule(*rule, secondsSinceEpoch);
     if (secondsSinceEpoch < std::numeric_limits<std::time_t>::min() ||
         secondsSinceEpoch > std::numeric_limits<std::time_t>::max()) {
         return std::nullopt;

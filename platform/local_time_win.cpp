@@ -1,5 +1,7 @@
 #include "platform/local_time.h"
 
+#include "platform/time_zone_rule.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -27,6 +29,7 @@ bool toLocal(const SYSTEMTIME& utc, WORD year, SYSTEMTIME& local) {
 }  // namespace
 
 std::optional<LocalTime> localTimeAt(std::int64_t secondsSinceEpoch) {
+    if (const auto& rule = timeZoneRule()) return localTimeByRule(*rule, secondsSinceEpoch);
     constexpr std::int64_t kLatest = std::numeric_limits<std::int64_t>::max() / kTicksPerSecond - kEpochFrom1601;
     if (secondsSinceEpoch < -kEpochFrom1601 || secondsSinceEpoch > kLatest) return std::nullopt;
     const std::int64_t ticks = (secondsSinceEpoch + kEpochFrom1601) * kTicksPerSecond;

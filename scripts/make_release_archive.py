@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Writes the release archive OUT_DIR/testtorvane-<version>.zip: what a user
 copies into the mail client's plug-in folder (the i686 DLL, the Classic
-template pair, the settings file), the template tool torvane.exe and
-INSTALL.txt. Prints the archive's path and its files.
+template pair, the settings file), the template tool torvane.exe with a
+sample mailbox for it, and INSTALL.txt. Prints the archive's path and its
+files.
 
 The version is the plug-in's own, read from shell/plugin_version.h. The
 text files get CRLF line ends, for Notepad and the other Windows editors
-users open them with; the templates go in byte for byte.
+users open them with; the templates and the sample mailbox (whose files
+have CRLF line ends already, as the mail client writes them) go in byte for
+byte.
 
 Usage: make_release_archive.py DLL EXE OUT_DIR
 """
@@ -18,6 +21,8 @@ import time
 import zipfile
 
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# The sample mailbox: torvane.exe takes the folder "mailbox" beside it.
+MAILBOX_FILES = ["MailBox.ini", "$$$00000Default.txt", "$$$00001html_Work.txt"]
 VERSION_HEADER = os.path.join(SOURCE_DIR, "shell", "plugin_version.h")
 
 
@@ -50,6 +55,9 @@ def entries(dll, exe, version):
         ("testtorvane.ini", os.path.join(release, "testtorvane.ini"),
          windows_text(os.path.join(release, "testtorvane.ini"), version)),
         ("torvane.exe", exe, None),
+    ] + [
+        ("mailbox/" + name, os.path.join(SOURCE_DIR, "examples", "mailbox", name), None) for name in MAILBOX_FILES
+    ] + [
         ("INSTALL.txt", os.path.join(release, "INSTALL.txt"),
          windows_text(os.path.join(release, "INSTALL.txt"), version)),
     ]
@@ -86,7 +94,7 @@ def main():
     print("%s:" % os.path.abspath(path))
     with zipfile.ZipFile(path) as archive:
         for info in archive.infolist():
-            print("  %-16s %9d bytes" % (info.filename, info.file_size))
+            print("  %-30s %9d bytes" % (info.filename, info.file_size))
 
 
 if __name__ == "__main__":

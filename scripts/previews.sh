@@ -49,7 +49,8 @@ for template in templates/*/*.tml; do
         picture=$name-$kind-$language
         mkdir -p "$work/$picture"
         TORVANE_RANDOM_SEED=1 TZ=CST-8 "$tool" render "examples/messages/$message.eml" "${forward[@]}" \
-            --template "$template" --settings "$work/$language.ini" --temp "$work/$picture" --preview \
+            --template "$template" --settings "$work/$language.ini" --mailbox examples/mailbox \
+            --temp "$work/$picture" --preview \
             -o "$work/$picture/page.html"
         chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
             --disable-background-networking --disable-component-update --disable-sync \

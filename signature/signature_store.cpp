@@ -99,12 +99,11 @@ bool findSignatureFile(const std::string& folder, ComposeSession& session, const
 void loadSignature(ComposeSession& session, const std::string& path) {
     session.signatureText.clear();
     if (!platform::fileExists(path)) return;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return;
+    // Through the platform's file functions: the tool's paths are UTF-8.
+    const std::optional<std::string> raw = platform::readFile(path);
+    if (!raw) return;
     try {
-        std::ostringstream raw;
-        raw << file.rdbuf();
-        std::istringstream in(withTextModeLineEnds(raw.str()));
+        std::istringstream in(withTextModeLineEnds(*raw));
         HostBuffer line(kLineBufferSize);
         // A line of more than 32,767 characters fails the read after its
         // first 32,767; the loop appends that part and stops.

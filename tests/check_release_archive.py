@@ -21,7 +21,8 @@ sys.path[:0] = [TESTS_DIR, os.path.join(SOURCE_DIR, "scripts")]
 import check_exports  # noqa: E402
 import make_release_archive  # noqa: E402
 
-EXPECTED_FILES = {"testtorvane.dll", "torvane.tml", "torvanefwd.tml", "testtorvane.ini", "torvane.exe", "INSTALL.txt"}
+EXPECTED_FILES = {"testtorvane.dll", "torvane.tml", "torvanefwd.tml", "testtorvane.ini", "torvane.exe", "INSTALL.txt"} | {
+    "mailbox/" + name for name in make_release_archive.MAILBOX_FILES}
 # The plug-in's and the tool's code; not the tests, nor the host simulation.
 READER_FOLDERS = ["platform", "text", "session", "mime", "template", "signature", "shell", "composer", "tools/torvane"]
 PROFILE_CALL = re.compile(r'\breadProfileString\(\s*("[^"]*"|\w+)\s*,\s*("[^"]*"|\w+)\s*,\s*("[^"]*"|\w+)\s*,')
@@ -103,6 +104,12 @@ def main():
         foreign = check_exports.foreign_imports(check_exports.parse(check_exports.dump_of(objdump, unpacked_file("torvane.exe")))[3])
         if foreign:
             problems.append("torvane.exe needs DLLs that are not part of Windows: %s" % ", ".join(foreign))
+    for name in make_release_archive.MAILBOX_FILES:
+        # torvane.exe reads the sample mailbox beside it: the tested files, byte for byte.
+        shipped = unpacked_file("mailbox/" + name)
+        with open(os.path.join(SOURCE_DIR, "examples", "mailbox", name), "rb") as sample:
+            if shipped and open(shipped, "rb").read() != sample.read():
+                problems.append("the archive's mailbox/%s is not examples/mailbox/%s" % (name, name))
     if unpacked_file("testtorvane.ini"):
         expected, unreadable = settings_read_by_plugin()
         problems += unreadable

@@ -6,6 +6,7 @@
 
 #include "cli_run.h"
 #include "tests/expected_rendering.h"
+#include "tools/torvane/file_urls.h"
 #include "tools/torvane/preview_policy.h"
 
 namespace {
@@ -16,6 +17,8 @@ const std::string kChineseMessage = "examples/messages/gb2312-report.eml";
 // The pair that uses every placeholder; without --template the tool takes the Classic pair.
 const std::string kEveryPlaceholder = " --template tests/data/template/torvane.tml";
 const std::string kEveryPlaceholderForward = " --forward --template tests/data/template/torvanefwd.tml";
+// The tool takes no mailbox from the tree it was built from.
+const std::string kSampleMailbox = " --mailbox examples/mailbox";
 
 void writeFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
@@ -25,7 +28,9 @@ void expectRenderingMatches(const std::string& name, const std::string& argument
                             const std::string& environment = kRepeatable) {
     const std::string temp = freshWorkFolder("render-" + name);
     const std::string output = temp + "/out.html";
-    const CliRun run = runTorvane("render " + arguments + " --temp '" + temp + "' -o '" + output + "'", environment);
+    const std::string mailbox = arguments.find("--mailbox") == std::string::npos ? kSampleMailbox : "";
+    const CliRun run =
+        runTorvane("render " + arguments + mailbox + " --temp '" + temp + "' -o '" + output + "'", environment);
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string expected =
         readText(std::string(TORVANE_SOURCE_DIR) + "/" + expected_rendering::kFolder + name + ".html");
@@ -234,6 +239,49 @@ TEST(CliRender, WithoutTemplateTakesThePairBesideTheTool) {
     }
 }
 
+TEST(CliRender, AloneTheToolNeedsAMailboxOnlyForTheIdentityAndSignatures) {
+    // The tool alone in a folder: the built-in Classic pair, no mailbox.
+    const std::string alone = freshWorkFolder("render-alone");
+    std::filesystem::copy_file(TORVANE_CLI_PATH, alone + "/torvane");
+    const std::string tool = alone + "/torvane";
+    const std::string temp = " --temp '" + alone + "/files'";
+    const CliRun classic = runTorvane("render " + kHtmlMessage + temp, kRepeatable, tool);
+    ASSERT_EQ(classic.status, 0) << classic.err;
+    EXPECT_NE(classic.out.find("<b>Sent:</b> Tue, 1 Dec 2026 16:14<br>"), std::string::npos) << classic.out;
+
+    const struct {
+        const char* body;
+        const char* refused;  // the placeholder named, or none when it renders
+    } templates[] = {
+        {"<p>%f %CETXT{a}{b}%h{Cc}</p>", nullptr},
+        {"<p>%N</p>", "%N (your name, YourName in MailBox.ini)"},
+        {"<p>%CETXT{%A}{x}</p>", "%A (your address, MailAddress in MailBox.ini)"},
+        {"<p>%G{Work}</p>", "%G{Work} (a signature file)"},
+        {"<p>%R</p>", "%R (a random signature file)"},
+    };
+    for (const auto& shape : templates) {
+        writeFile(alone + "/t.tml", std::string("Content-Type: text/html\r\n\r\n") + shape.body + "\r\n");
+        const CliRun run = runTorvane("render " + kHtmlMessage + " --template '" + alone + "/t.tml'" + temp,
+                                      kRepeatable, tool);
+        if (!shape.refused) {
+            EXPECT_EQ(run.status, 0) << shape.body << run.err;
+            continue;
+        }
+        EXPECT_EQ(run.status, 2) << shape.body;
+        EXPECT_EQ(run.err, std::string("torvane: the template uses ") + shape.refused +
+                               ", which needs a mailbox: give --mailbox FOLDER, the folder with MailBox.ini and the "
+                               "$$$*.txt signature files, or put that folder beside torvane as 'mailbox'\n");
+    }
+
+    // The sample mailbox beside it, as the release archive has it.
+    std::filesystem::copy(std::string(TORVANE_SOURCE_DIR) + "/examples/mailbox", alone + "/mailbox");
+    writeFile(alone + "/t.tml", "Content-Type: text/html\r\n\r\n<p>%N %A</p>\r\n");
+    const CliRun run = runTorvane("render " + kHtmlMessage + " --template '" + alone + "/t.tml'" + temp,
+                                  kRepeatable, tool);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("<p>Dana Whitfield dana@example.org</p>"), std::string::npos) << run.out;
+}
+
 TEST(CliRender, MailSavedFromAMailboxLoadsAsTheMessageItHolds) {
     const std::string work = freshWorkFolder("render-saved");
     const std::string message = readText(std::string(TORVANE_SOURCE_DIR) + "/" + kHtmlMessage);
@@ -256,7 +304,7 @@ TEST(CliRender, MailSavedFromAMailboxLoadsAsTheMessageItHolds) {
     EXPECT_NE(run.out.find("John &lt;john@example.com&gt;"), std::string::npos);
 }
 
-TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndChangesNothingElse) {
+TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndRefersToSavedFilesByFileUrls) {
     std::string rendered[2];
     for (const bool preview : {false, true}) {
         const std::string temp = freshWorkFolder(preview ? "render-preview" : "render-no-preview");
@@ -268,8 +316,25 @@ TEST(CliRender, PreviewPutsAPolicyFirstInTheHeadAndChangesNothingElse) {
     const std::size_t head = rendered[0].find("<head>") + 6;
     ASSERT_EQ(rendered[0].rfind("<html>\r\n<head>", 0), 0u);
     // The template declares utf-8 already; the byte-order mark says so above any META.
-    EXPECT_EQ(rendered[1],
-              "\xEF\xBB\xBF" + rendered[0].substr(0, head) + torvane::kPreviewPolicyMeta + rendered[0].substr(head));
+    std::string withUrls =
+        "\xEF\xBB\xBF" + rendered[0].substr(0, head) + torvane::kPreviewPolicyMeta + rendered[0].substr(head);
+    const std::size_t picture = withUrls.find("src=\"{TEMP}");
+    ASSERT_NE(picture, std::string::npos);
+    EXPECT_EQ(rendered[1], withUrls.insert(picture + 5, "file://"));
+    // Any browser loads these, under any charset the page declares.
+    const struct {
+        std::string html;
+        std::string folder;
+        std::string expected;
+    } paths[] = {
+        {"<img src=\"C:\\Users\\\xC5\x81ukasz\\Temp\\t\\a b.png\">", "C:\\Users\\\xC5\x81ukasz\\Temp\\t\\",
+         "<img src=\"file:///C:/Users/%C5%81ukasz/Temp/t/a%20b.png\">"},
+        {"<a href='/tmp/\xE9\x82\xAE/x.pdf'>/tmp/\xE9\x82\xAE/x.pdf</a>", "/tmp/\xE9\x82\xAE/",
+         "<a href='file:///tmp/%E9%82%AE/x.pdf'>/tmp/\xE9\x82\xAE/x.pdf</a>"},
+        {"<img src=\"/tmp/other/x.png\">", "/tmp/t/", "<img src=\"/tmp/other/x.png\">"},
+        {"<img src=\"files\\x.png\">", "files\\", "<img src=\"files\\x.png\">"},
+    };
+    for (const auto& path : paths) EXPECT_EQ(torvane::withFileUrls(path.html, path.folder), path.expected) << path.html;
 
     const std::string meta = torvane::kPreviewPolicyMeta;
     const struct {
@@ -402,4 +467,18 @@ TEST(CliGeneral, HelpAndVersion) {
     const CliRun unknown = runTorvane("frobnicate");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err, "torvane: unknown command 'frobnicate' (see 'torvane --help')\n");
+}
+
+TEST(CliRender, TheToolsOwnTemporaryFolderStaysOnlyForAPageThatRefersToIt) {
+    const std::string system = freshWorkFolder("render-own-temp");
+    const std::string environment = kRepeatable + " TMPDIR='" + system + "'";
+    const auto folders = [&] {
+        return std::distance(std::filesystem::directory_iterator(system), std::filesystem::directory_iterator());
+    };
+    ASSERT_EQ(runTorvane("render " + kHtmlMessage, environment).status, 0);
+    EXPECT_EQ(folders(), 0);
+    ASSERT_EQ(runTorvane("render " + kHtmlMessage + " -o '" + system + "/../own-temp.html'", environment).status, 0);
+    EXPECT_EQ(folders(), 1);
+    ASSERT_EQ(runTorvane("render " + kHtmlMessage + " --preview", environment).status, 0);
+    EXPECT_EQ(folders(), 2);
 }

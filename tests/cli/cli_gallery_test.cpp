@@ -48,7 +48,8 @@ TEST(CliGallery, EveryTemplateAnswersEverySampleMessageCleanly) {
             const std::string temp = freshWorkFolder("gallery");
             // ConvertText on for the plain-text message; ResetCharset on rewrites the META.
             const CliRun run = runTorvane("render " + std::string(message) + (forward ? " --forward" : "") +
-                                              " --template " + path + " --settings examples/testtorvane.ini --temp '" +
+                                              " --template " + path + " --settings examples/testtorvane.ini" +
+                                              " --mailbox examples/mailbox --temp '" +
                                               temp + "'",
                                           kRepeatable);
             ASSERT_EQ(run.status, 0) << path << " " << message << "\n" << run.err;

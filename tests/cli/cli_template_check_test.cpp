@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "cli_run.h"
 #include "tools/torvane/template_check.h"
 
 using torvane::checkTemplateHtml;
@@ -64,4 +65,13 @@ TEST(TemplateCheck, FindsTheTextElementInAnyQuoting) {
     EXPECT_TRUE(checkTemplateHtml("<div id=torvane_text_id>x</div>").hasTextElement);
     EXPECT_FALSE(checkTemplateHtml("<div id=\"torvane_text_id2\">x</div>").hasTextElement);
     EXPECT_FALSE(checkTemplateHtml("<div class=\"torvane_text_id\">x</div>").hasTextElement);
+}
+
+TEST(CliCheck, ListsEveryPlaceholderTheRendererKnows) {
+    const CliRun run = runTorvane("check --list");
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* name : {"%f ", "%n ", "%a ", "%F{", "%t ", "%d ", "%D{", "%i ", "%I ", "%s ", "%S ", "%h{", "%m ", "%LH{",
+                             "%LV{", "%N ", "%A ", "%G{", "%R ", "%CETXT{", "%% "}) {
+        EXPECT_NE(run.out.find(std::string("\n  ") + name), std::string::npos) << name;
+    }
 }

@@ -83,3 +83,18 @@ TEST_F(SessionSettings, OverLongValuesAreCut) {
     EXPECT_EQ(readLanguage(path_), "SimplifiedChineseWi");
     EXPECT_EQ(readLanguage(path_).size(), 19u);
 }
+
+TEST_F(SessionSettings, ReadsTheEncodingsNotepadSaves) {
+    const std::string text = "[Settings]\r\nConvertText=TRUE\r\nLanguage=SimplifiedChinese\r\n";
+    std::string utf16le = "\xFF\xFE", utf16be = "\xFE\xFF";
+    for (const char c : text) {
+        utf16le += std::string{c, '\0'};
+        utf16be += std::string{'\0', c};
+    }
+    for (const std::string& content : {"\xEF\xBB\xBF" + text, utf16le, utf16be}) {
+        write(content);
+        const SessionFlags flags = readSessionFlags(path_);
+        EXPECT_TRUE(flags.convertText) << content.substr(0, 3);
+        EXPECT_EQ(flags.language, InterfaceLanguage::SimplifiedChinese) << content.substr(0, 3);
+    }
+}

@@ -1,5 +1,6 @@
 // %D{pattern}: the message's Date read as a date-time, shown in the local
 // time zone through a date pattern, with names in the interface language.
+#include "platform/time_zone_rule.h"
 #include "template_fixture.h"
 #include "tools/hostsim/converters.h"
 
@@ -75,11 +76,25 @@ TEST_F(LocalDate, TheLocalOffsetIsTheOneInForceAtTheInstant) {
         {"EST5EDT,M3.2.0,M11.1.0", {"Tue, 01 Dec 2026 04:14:02 +0100", "2026-11-30 22:14:02 -05:00 Mon 10 PM"}},
         {"<+0530>-5:30", {"Tue, 01 Dec 2026 12:00 +0000", "2026-12-01 17:30:00 +05:30 Tue 5 PM"}},
         {"<-0330>3:30", {"Tue, 01 Dec 2026 12:00 +0000", "2026-12-01 08:30:00 -03:30 Tue 8 AM"}},
+        {"AEST-10AEDT,M10.1.0,M4.1.0/3", {"Sat, 04 Apr 2026 15:59:59 +0000", "2026-04-05 02:59:59 +11:00 Sun 2 AM"}},
+        {"AEST-10AEDT,M10.1.0,M4.1.0/3", {"Sat, 04 Apr 2026 16:00:00 +0000", "2026-04-05 02:00:00 +10:00 Sun 2 AM"}},
+        {"EST5EDT", {"Sun, 08 Mar 2026 07:00:00 +0000", "2026-03-08 03:00:00 -04:00 Sun 3 AM"}},
+        {"XYZ-3:17", {"Tue, 01 Dec 2026 09:14:02 +0100", "2026-12-01 11:31:02 +03:17 Tue 11 AM"}},
+        {"MSK-3MSD,J60/2,J300/3", {"Tue, 01 Mar 2028 00:00:00 +0000", "2028-03-01 04:00:00 +04:00 Wed 4 AM"}},
     };
-    for (const auto& row : cases) {
-        pinTimeZone(row.zone);
-        EXPECT_EQ(renderDate(row.date.date, "yyyy-MM-dd HH:mm:ss zzz ddd h tt"), row.date.shown)
-            << row.zone << ' ' << row.date.date;
+    // The system's zone (glibc reading TZ), then the tool's own reading of the
+    // rule (its --time-zone everywhere, and TZ on Windows): the same dates.
+    for (const bool byRule : {false, true}) {
+        for (const auto& row : cases) {
+            pinTimeZone(row.zone);
+            if (byRule) platform::setTimeZoneRule(platform::parseTimeZoneRule(row.zone));
+            EXPECT_EQ(renderDate(row.date.date, "yyyy-MM-dd HH:mm:ss zzz ddd h tt"), row.date.shown)
+                << row.zone << ' ' << row.date.date << (byRule ? " by the rule" : " by the system");
+            platform::setTimeZoneRule(std::nullopt);
+        }
+    }
+    for (const char* notARule : {"", "Asia/Shanghai", "EST", "EST5EDT,M3.2.0", "CET-1CEST,M13.5.0,M10.5.0"}) {
+        EXPECT_FALSE(platform::parseTimeZoneRule(notARule)) << notARule;
     }
 }
 

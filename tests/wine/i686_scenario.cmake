@@ -40,7 +40,7 @@ add_test(NAME i686_torvane_smoke
             $<TARGET_FILE:torvane> ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-smoke)
 set_tests_properties(i686_torvane_smoke PROPERTIES
     FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 300
-    SKIP_RETURN_CODE 77 LABELS i686-wine)
+    SKIP_RETURN_CODE 77 LABELS i686-wine RESOURCE_LOCK i686_wine_drives)
 
 # The shipping torvane.exe serves its page the same way (see wine_torvane_serve).
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
@@ -50,4 +50,15 @@ add_test(NAME i686_torvane_serve
             ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-serve)
 set_tests_properties(i686_torvane_serve PROPERTIES
     FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 600
-    SKIP_RETURN_CODE 77 LABELS i686-wine)
+    SKIP_RETURN_CODE 77 LABELS i686-wine RESOURCE_LOCK i686_wine_drives)
+
+# The release archive's torvane.exe, unpacked on drive C: with drive Z: (the
+# build machine's files) hidden; the drive is the prefix's, so no other
+# 32-bit test runs meanwhile.
+add_test(NAME i686_torvane_unpacked
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/torvane_unpacked.sh $<TARGET_FILE:testtorvane> $<TARGET_FILE:torvane>
+            ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-unpacked)
+set_tests_properties(i686_torvane_unpacked PROPERTIES
+    FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 300
+    SKIP_RETURN_CODE 77 LABELS i686-wine RESOURCE_LOCK i686_wine_drives)
+set_tests_properties(i686_shipping_scenario PROPERTIES RESOURCE_LOCK i686_wine_drives)

@@ -37,7 +37,7 @@ int convertFile(const char* outputPath, const char* inputPath, std::string (*dec
     if (!input) return 0;
     std::string decoded = decode(*input);
     // The host writes binary output whole, NULs included, in one write.
-    std::FILE* file = std::fopen(outputPath, "wb");
+    std::FILE* file = platform::openFile(outputPath, "wb");
     if (!file) return 0;
     std::setvbuf(file, nullptr, _IONBF, 0);
     const bool ok = std::fwrite(decoded.data(), 1, decoded.size(), file) == decoded.size();

@@ -4,22 +4,28 @@
 #include "tools/torvane/arguments.h"
 #include "tools/torvane/cli_errors.h"
 #include "tools/torvane/commands.h"
+#include "tools/torvane/placeholder_reference.h"
 #include "tools/torvane/template_check.h"
 #include "tools/torvane/template_source.h"
 
 namespace torvane {
 
 const char* const kCheckHelp =
-    "usage: torvane check TEMPLATE\n"
+    "usage: torvane check TEMPLATE | --list\n"
     "\n"
     "Parses TEMPLATE as the plug-in does and reports whether it has a text/html\n"
     "part, every placeholder in it (with its line in the file), texts that\n"
     "look like a mistyped placeholder, and a missing element with id\n"
     "\"torvane_text_id\" (where the caret goes).\n"
-    "Exit status: 0 clean, 1 with warnings, 2 when the file is unusable.\n";
+    "Exit status: 0 clean, 1 with warnings, 2 when the file is unusable.\n"
+    "'torvane check --list' lists every placeholder, with what it inserts.\n";
 
 int checkCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    const Arguments arguments = parseArguments(words, {}, {});
+    const Arguments arguments = parseArguments(words, {}, {"--list"});
+    if (arguments.has("--list") && arguments.positional.empty()) {
+        printPlaceholderReference(out);
+        return 0;
+    }
     if (arguments.positional.size() != 1) throw UsageError("check takes one TEMPLATE file (see 'torvane check --help')");
     const std::string path = arguments.positional[0];
     platform::setMessageBoxSink([&err](const std::string& text, const std::string& caption) {

@@ -1,10 +1,10 @@
 #include "tools/torvane/host_from_files.h"
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <random>
+#include <system_error>
 
 #include "platform/charset_convert.h"
 #include "platform/files.h"
@@ -19,19 +19,6 @@ namespace {
 // and the plug-in's code the names it decodes itself.
 constexpr const char* kLocalCodePage = "UTF-8";
 
-std::string systemTempFolder() {
-    for (const char* variable : {"TMPDIR", "TEMP", "TMP"}) {
-        if (const char* value = std::getenv(variable)) {
-            if (*value) return asFolder(value);
-        }
-    }
-#if defined(_WIN32)
-    return asFolder(".");
-#else
-    return "/tmp/";
-#endif
-}
-
 }  // namespace
 
 std::string asFolder(const std::string& folder) {
@@ -41,13 +28,10 @@ std::string asFolder(const std::string& folder) {
     return folder + platform::kPathSeparator;
 }
 
-bool isDirectory(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
+bool isDirectory(const std::string& path) { return platform::isDirectory(path); }
 
 std::string makeFreshTempFolder() {
-    const std::string base = systemTempFolder();
+    const std::string base = platform::systemTempFolder();
     std::random_device seed;
     std::mt19937 random(seed() ^ static_cast<unsigned>(std::time(nullptr)));
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -57,24 +41,23 @@ std::string makeFreshTempFolder() {
     throw UsageError("cannot create a temporary folder in '" + base + "'");
 }
 
-std::string examplesFolder() {
-    if (const char* configured = std::getenv("TORVANE_EXAMPLES")) {
-        if (*configured) return asFolder(configured);
-    }
-    return asFolder(TORVANE_EXAMPLES_DIR);
+const std::string& ToolTempFolder::make() {
+    folder_ = makeFreshTempFolder();
+    return folder_;
 }
 
-std::string defaultTemplatePath(bool forward) {
-    const char* name = forward ? "torvanefwd.tml" : "torvane.tml";
-    // Unpacked from the release archive, the tool sits beside the templates
-    // it ships with; the source tree it was built from is not there.
-    const std::string tool = platform::executablePath();
-    const std::size_t folderEnd = tool.find_last_of("/\\");
-    if (folderEnd != std::string::npos) {
-        const std::string beside = tool.substr(0, folderEnd + 1) + name;
-        if (platform::fileExists(beside)) return beside;
-    }
-    return asFolder(TORVANE_TEMPLATES_DIR) + "classic" + platform::kPathSeparator + name;
+bool ToolTempFolder::keepIfUsed() {
+    std::error_code error;
+    keep_ = !folder_.empty() &&
+            std::filesystem::directory_iterator(std::filesystem::u8path(folder_), error) !=
+                std::filesystem::directory_iterator();
+    return keep_;
+}
+
+ToolTempFolder::~ToolTempFolder() {
+    if (folder_.empty() || keep_) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::u8path(folder_), ignored);
 }
 
 void startHost(const HostFiles& files) {
@@ -82,6 +65,8 @@ void startHost(const HostFiles& files) {
     host.reset();
     hostsim::installSimulatedHost();
     host.localCodePage = kLocalCodePage;
+    // The file names the plug-in's code makes are in the host's code page.
+    platform::setPathEncoding(platform::PathEncoding::Utf8);
     platform::setLocalCodePage(kLocalCodePage);
     host.dataFolder.clear();
     host.currentMailBox = files.mailboxFolder;

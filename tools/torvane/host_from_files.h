@@ -31,12 +31,24 @@ bool isDirectory(const std::string& path);
 // A new, empty folder under the system's temporary folder.
 std::string makeFreshTempFolder();
 
-// Where the sample mailbox and messages are.
-std::string examplesFolder();
+// The folder render makes when no --temp is given. It is removed, with what
+// was saved into it, when the object goes (also on an error), unless
+// keepIfUsed() found a file in it: a page written with -o refers to them.
+class ToolTempFolder {
+public:
+    ToolTempFolder() = default;
+    ~ToolTempFolder();
+    ToolTempFolder(const ToolTempFolder&) = delete;
+    ToolTempFolder& operator=(const ToolTempFolder&) = delete;
 
-// The template render uses without --template: torvane.tml (torvanefwd.tml)
-// beside the tool when there is one, as in the release archive; otherwise the
-// Classic pair of the gallery, the one the release ships.
-std::string defaultTemplatePath(bool forward);
+    // Makes the folder (makeFreshTempFolder) and returns it.
+    const std::string& make();
+    // Keeps the folder when something was saved into it; true when kept.
+    bool keepIfUsed();
+
+private:
+    std::string folder_;
+    bool keep_ = false;
+};
 
 }  // namespace torvane

@@ -15,15 +15,27 @@
 #include "tools/torvane/cli_errors.h"
 
 namespace torvane {
+namespace {
+
+// stat with the tool's UTF-8 paths (the wide function on Windows).
+#if defined(_WIN32)
+using FileStatus = struct _stat64;
+int statusOf(const std::string& path, FileStatus& info) { return _wstat64(platform::widePath(path).c_str(), &info); }
+#else
+using FileStatus = struct stat;
+int statusOf(const std::string& path, FileStatus& info) { return stat(path.c_str(), &info); }
+#endif
+
+}  // namespace
 
 std::string readInputFile(const std::string& path) {
     const auto fail = [&](const char* reason) {
         return UsageError("cannot read '" + path + "': " + reason);
     };
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) throw fail(std::strerror(errno));
+    FileStatus info {};
+    if (statusOf(path, info) != 0) throw fail(std::strerror(errno));
     if (S_ISDIR(info.st_mode)) throw fail(std::strerror(EISDIR));
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = platform::openFile(path, "rb");
     if (!file) throw fail(std::strerror(errno ? errno : EACCES));
     // Read straight into the text that is kept (the host's copy of a message):
     // a large message is not copied on the way.
@@ -136,12 +148,11 @@ std::size_t messageIndex(const std::string& text) {
 void writeOutputFile(const std::string& path, const std::string& content) {
     const std::string partial = path + ".partial";
     {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        std::FILE* out = platform::openFile(partial, "wb");
         if (!out) throw UsageError("cannot write '" + path + "': " + std::strerror(errno));
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            std::remove(partial.c_str());
+        const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
+        if (std::fclose(out) != 0 || !written) {
+            platform::removeFile(partial);
             throw UsageError("cannot write '" + path + "': write error");
         }
     }
@@ -149,7 +160,7 @@ void writeOutputFile(const std::string& path, const std::string& content) {
     // it reloads the old page or the new one.
     const std::string failure = platform::replaceFile(partial, path);
     if (!failure.empty()) {
-        std::remove(partial.c_str());
+        platform::removeFile(partial);
         throw UsageError("cannot write '" + path + "': " + failure);
     }
 }

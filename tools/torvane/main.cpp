@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "tools/torvane/cli_errors.h"
+#include "tools/torvane/command_line.h"
 #include "tools/torvane/commands.h"
 
 namespace {
@@ -22,9 +23,12 @@ constexpr const char* kUsage =
     "\n"
     "'torvane COMMAND --help' describes each command; 'torvane --version' the version.\n";
 
+// "/?" is how Windows programs are asked for help.
+bool isHelpWord(const std::string& word) { return word == "--help" || word == "-h" || word == "/?"; }
+
 bool wantsHelp(const std::vector<std::string>& words) {
     for (const std::string& word : words) {
-        if (word == "--help" || word == "-h") return true;
+        if (isHelpWord(word)) return true;
     }
     return false;
 }
@@ -34,7 +38,9 @@ bool wantsHelp(const std::vector<std::string>& words) {
 int main(int argc, char** argv) {
     // Redirected output is the same bytes on Windows as on Linux.
     platform::useBinaryStandardOutput();
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // Every path and text of the tool is UTF-8, on Windows too.
+    platform::setPathEncoding(platform::PathEncoding::Utf8);
+    const std::vector<std::string> arguments = torvane::commandLineArguments(argc, argv);
     if (arguments.empty()) {
         std::cerr << kUsage;
         return 2;
@@ -42,7 +48,7 @@ int main(int argc, char** argv) {
     const std::string command = arguments[0];
     const std::vector<std::string> words(arguments.begin() + 1, arguments.end());
     try {
-        if (command == "--help" || command == "-h" || command == "help") {
+        if (isHelpWord(command) || command == "help") {
             std::cout << kUsage;
             return 0;
         }

@@ -11,12 +11,15 @@
 #include "tools/torvane/arguments.h"
 #include "tools/torvane/cli_errors.h"
 #include "tools/torvane/commands.h"
+#include "tools/torvane/default_files.h"
+#include "tools/torvane/file_urls.h"
 #include "tools/torvane/host_from_files.h"
 #include "tools/torvane/input_files.h"
 #include "tools/torvane/preview_policy.h"
 #include "tools/torvane/render_reply.h"
 #include "tools/torvane/temp_folder.h"
 #include "tools/torvane/template_source.h"
+#include "tools/torvane/time_zone_option.h"
 
 namespace torvane {
 
@@ -31,9 +34,12 @@ const char* const kRenderHelp =
     "\n"
     "  --forward        use the forward template instead of the reply template\n"
     "  --template FILE  the template file (default: torvane.tml or torvanefwd.tml\n"
-    "                   beside this tool, else the Classic pair of the sources)\n"
-    "  --mailbox DIR    the mailbox folder with MailBox.ini and the $$$*.txt\n"
-    "                   signature files (default: the bundled sample mailbox)\n"
+    "                   beside this tool, else the built-in Classic pair)\n"
+    "  --mailbox DIR    the mailbox folder with MailBox.ini (your name and address)\n"
+    "                   and the $$$*.txt signature files (default: the folder\n"
+    "                   'mailbox' beside this tool, the sample mailbox of the\n"
+    "                   release archive; without one, a template using %N, %A,\n"
+    "                   %G or %R is refused)\n"
     "  --settings FILE  the plug-in's settings file (Language, ConvertText,\n"
     "                   ResetCharset); without it English, and both are off\n"
     "  --charset NAME   render again under NAME, as the editor's charset menu does\n"
@@ -41,12 +47,15 @@ const char* const kRenderHelp =
     "                   US-ASCII, ISO-8859-1, ISO-8859-2, ISO-8859-15, or another\n"
     "                   name mail carries)\n"
     "  --temp DIR       where attachments and pictures are saved (default: a fresh\n"
-    "                   folder under the system's temporary folder); the HTML\n"
-    "                   refers to them by absolute paths\n"
+    "                   folder under the system's temporary folder, kept when the\n"
+    "                   output is a page to look at (-o or --preview), else\n"
+    "                   removed); the HTML refers to them by absolute paths\n"
     "  --fresh          first remove from DIR what earlier renders wrote there, so\n"
     "                   that the same command gives the same files; a DIR holding\n"
     "                   anything else is refused\n"
     "  --index N        the Nth message of a mailbox (mbox) file holding several\n"
+    "  --time-zone TZ   the zone of %D dates, as a TZ rule such as CST-8 or\n"
+    "                   EST5EDT,M3.2.0,M11.1.0 (default: TZ, else the system's)\n"
     "  --preview        for opening in a browser: a Content-Security-Policy in the\n"
     "                   head lets the HTML load local files, data: pictures and\n"
     "                   inline styles only, so that the quoted mail runs no script\n"
@@ -106,38 +115,44 @@ private:
 
 int renderCommand(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     const Arguments arguments =
-        parseArguments(words, {"--template", "--mailbox", "--settings", "--charset", "--temp", "--index", "-o"},
+        parseArguments(words,
+                       {"--template", "--mailbox", "--settings", "--charset", "--temp", "--index", "--time-zone", "-o"},
                        {"--forward", "--preview", "--fresh"});
     if (arguments.positional.size() != 1) throw UsageError("render takes one MESSAGE file (see 'torvane render --help')");
     const std::string messagePath = arguments.positional[0];
     const bool forward = arguments.has("--forward");
 
     HostFiles files;
+    ToolTempFolder toolTemp;
     files.forward = forward;
     const std::string charset = arguments.has("--charset") ? charsetChoice(arguments.value("--charset")) : "";
     files.rawMessage = readMessageFile(messagePath, messageIndex(arguments.value("--index", "0")));
 
-    const std::string templatePath = arguments.value("--template", defaultTemplatePath(forward));
+    const TemplateFile templateFile(arguments.value("--template"), forward);
+    const std::string& templatePath = templateFile.path();
     // What check says of an unusable template, before anything is written.
-    for (const std::string& note : readTemplateSource(templatePath).notes) err << "torvane: " << note << '\n';
-
-    const std::string mailbox = arguments.value("--mailbox", examplesFolder() + "mailbox");
-    if (!isDirectory(mailbox)) throw UsageError("cannot use mailbox '" + mailbox + "': not a folder");
-    files.mailboxFolder = asFolder(mailbox);
+    const TemplateSource templateSource = readTemplateSource(templatePath);
+    for (const std::string& note : templateSource.notes) err << "torvane: " << note << '\n';
+    const std::string mailbox = mailboxFolder(arguments.value("--mailbox"), templateSource.html);
+    if (arguments.has("--time-zone")) {
+        useTimeZone(arguments.value("--time-zone"));
+    } else {
+        followTimeZoneVariable(err);
+    }
 
     SessionFlags flags;
     const std::string settingsPath = arguments.value("--settings");
     if (arguments.has("--settings")) {
         readInputFile(settingsPath);
         // Windows' profile reader looks for a bare file name in the Windows folder.
-        flags = readSessionFlags(std::filesystem::absolute(settingsPath).string());
+        flags = readSessionFlags(std::filesystem::absolute(std::filesystem::u8path(settingsPath)).u8string());
     }
     const std::string output = arguments.value("-o");
     if (arguments.has("-o")) {
         requireOutputPath(output, {{"message", messagePath},
                                    {"template", templatePath},
                                    {"settings file", settingsPath},
-                                   {"mailbox file", files.mailboxFolder + "MailBox.ini"}});
+                                   {"mailbox file", mailbox.empty() ? std::string() : asFolder(mailbox) + "MailBox.ini"}});
     }
 
     std::optional<WrittenFilesRecord> record;
@@ -145,9 +160,9 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
         files.tempFolder = prepareTempFolder(arguments.value("--temp"), arguments.has("--fresh"), err);
         record.emplace(files.tempFolder);
     } else {
-        files.tempFolder = makeFreshTempFolder();
-        err << "torvane: attachments and pictures go to " << files.tempFolder << '\n';
+        files.tempFolder = toolTemp.make();
     }
+    files.mailboxFolder = mailbox.empty() ? emptyMailboxIn(files.tempFolder) : mailbox;
 
     std::optional<std::string> rerenderCharset;
     if (arguments.has("--charset")) rerenderCharset = charset;
@@ -166,13 +181,17 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     }
 
     std::string html = std::move(result.html);
-    if (arguments.has("--preview")) html = withUtf8Declared(withPreviewPolicy(html));
+    if (arguments.has("--preview")) html = withFileUrls(withUtf8Declared(withPreviewPolicy(html)), files.tempFolder);
 
     if (arguments.has("-o")) {
         writeOutputFile(output, html);
     } else {
         out << html;
         out.flush();
+    }
+    // A page to look at (a file, or a preview) needs the files it refers to.
+    if ((arguments.has("-o") || arguments.has("--preview")) && toolTemp.keepIfUsed()) {
+        err << "torvane: attachments and pictures go to " << files.tempFolder << '\n';
     }
     return 0;
 }

@@ -26,6 +26,7 @@
 #include "tools/torvane/arguments.h"
 #include "tools/torvane/cli_errors.h"
 #include "tools/torvane/commands.h"
+#include "tools/torvane/default_files.h"
 #include "tools/torvane/host_from_files.h"
 #include "tools/torvane/input_files.h"
 #include "tools/torvane/preview_policy.h"
@@ -46,13 +47,14 @@ const char* const kServeHelp =
     "temporary folder.\n"
     "\n"
     "  --templates DIR  every .tml below DIR can be chosen (default: the templates\n"
-    "                   beside this tool, else the gallery of the sources)\n"
-    "  --messages DIR   every .eml below DIR can be chosen (default: the bundled\n"
-    "                   sample messages)\n"
+    "                   beside this tool, else its folder 'templates')\n"
+    "  --messages DIR   every .eml below DIR can be chosen (default: the folder\n"
+    "                   'messages' beside this tool)\n"
     "  --settings FILE  the plug-in's settings file (default: none: English,\n"
     "                   ConvertText and ResetCharset off)\n"
     "  --mailbox DIR    MailBox.ini and the $$$*.txt signature files (default: the\n"
-    "                   bundled sample mailbox)\n"
+    "                   folder 'mailbox' beside this tool, the sample mailbox of\n"
+    "                   the release archive; else none)\n"
     "  --port N         the port (default 8470; 0 picks a free one)\n";
 
 namespace {
@@ -363,14 +365,21 @@ std::string requireFolder(const std::string& folder, const char* what) {
     return folder;
 }
 
-// The folder of the templates render takes by default: the tool's own
-// folder when they are beside it, else the whole gallery.
-std::string defaultTemplatesFolder() {
-    const std::string path = defaultTemplatePath(false);
-    const std::string folder = path.substr(0, path.find_last_of("/\\") + 1);
-    const std::string gallery = asFolder(TORVANE_TEMPLATES_DIR);
-    return folder == gallery + "classic" + platform::kPathSeparator ? gallery : folder;
+// A folder serve takes by default: beside the tool (as unpacked from the
+// release archive), never in the tree the tool was built from.
+std::string folderBesideTool(const std::string& name, const char* option, const char* what) {
+    const std::string beside = toolFolder() + name;
+    if (!toolFolder().empty() && isDirectory(beside)) return asFolder(beside);
+    throw UsageError(std::string("no ") + what + " beside torvane: give " + option + " DIR");
 }
+
+// The templates render takes by default, when they are beside the tool;
+// else a folder "templates" beside it (the gallery).
+std::string defaultTemplatesFolder() {
+    if (!toolFolder().empty() && platform::fileExists(toolFolder() + "torvane.tml")) return toolFolder();
+    return folderBesideTool("templates", "--templates", "templates folder");
+}
+
 
 }  // namespace
 
@@ -379,9 +388,14 @@ int serveCommand(const std::vector<std::string>& words, std::ostream& out, std::
         parseArguments(words, {"--templates", "--messages", "--settings", "--mailbox", "--port"}, {});
     if (!arguments.positional.empty()) throw UsageError("serve takes no file names (see 'torvane serve --help')");
     ServeFolders folders;
-    folders.templates = requireFolder(arguments.value("--templates", defaultTemplatesFolder()), "templates folder");
-    folders.messages = requireFolder(arguments.value("--messages", examplesFolder() + "messages"), "messages folder");
-    folders.mailbox = requireFolder(arguments.value("--mailbox", examplesFolder() + "mailbox"), "mailbox");
+    folders.templates = arguments.has("--templates")
+                            ? requireFolder(arguments.value("--templates"), "templates folder")
+                            : defaultTemplatesFolder();
+    folders.messages = arguments.has("--messages")
+                           ? requireFolder(arguments.value("--messages"), "messages folder")
+                           : folderBesideTool("messages", "--messages", "messages folder");
+    // Without one, templates render as for a mailbox without MailBox.ini or signatures.
+    folders.mailbox = mailboxFolder(arguments.value("--mailbox"), std::string());
     if (arguments.has("--settings")) {
         folders.settings = arguments.value("--settings");
         readInputFile(folders.settings);
@@ -392,6 +406,7 @@ int serveCommand(const std::vector<std::string>& words, std::ostream& out, std::
     });
 
     folders.temp = makeFreshTempFolder();
+    if (folders.mailbox.empty()) folders.mailbox = emptyMailboxIn(folders.temp);
     const auto removeTemp = [&folders, &err] {
         if (!removeOwnFolder(folders.temp, isRenderingFolder)) {
             err << "torvane: could not remove everything in " << folders.temp << '\n';
