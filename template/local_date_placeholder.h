@@ -11,7 +11,8 @@ class ComposeSession;
 class HostBuffer;
 
 // The loop phase over the whole text. The Date header is fetched through the
-// rendering's header buffer at the first occurrence. No Date gives one space;
-// a Date that is no date-time gives its text, angle brackets escaped. Throws
+// rendering's header buffer at the first occurrence. Without a Date that
+// reads as a date-time an occurrence becomes "%d", which the single pass
+// fills: one space for no Date, else the Date as the host gives it. Throws
 // boost::regex_error.
 void runLocalDatePhase(std::string& text, HostBuffer& buffer, const ComposeSession& session, CharsetCode code);

@@ -134,11 +134,12 @@ TEST_F(LocalDate, PatternsAndNamesOfEachLanguageInItsCodePage) {
     }
 }
 
-TEST_F(LocalDate, NoDateIsOneSpaceAndAnUnreadableDateIsItsTextEscaped) {
+TEST_F(LocalDate, WithoutADateTimeItShowsWhatPercentDShows) {
     EXPECT_EQ(render("[%D{}]"), "[ ]");
-    setHeader("Date", "<b>soon</b> & later");
-    // %d inserts the Date as markup; %D does not let hostile mail do that.
-    EXPECT_EQ(render("[%D{yyyy}] [%d]"), "[&lt;b&gt;soon&lt;/b&gt; & later] [<b>soon</b> & later]");
+    // Never read again for placeholders, converted or escaped: as %d.
+    setHeader("Date", "%m %N <b>soon</b> & 100%");
+    EXPECT_EQ(render("[%D{yyyy}%D{}] [%d%d]"),
+              "[%m %N <b>soon</b> & 100%%m %N <b>soon</b> & 100%] [%m %N <b>soon</b> & 100%%m %N <b>soon</b> & 100%]");
 }
 
 TEST_F(LocalDate, ALoopPhaseWhoseTextTheSinglePassScans) {
