@@ -34,11 +34,12 @@ MessageDate fetchMessageDate(HostBuffer& buffer) {
 
 }  // namespace
 
-void runLocalDatePhase(std::string& text, HostBuffer& buffer, const ComposeSession& session, CharsetCode code) {
+void runLocalDatePhase(std::string& text, InsertedText& inserted, HostBuffer& buffer, const ComposeSession& session,
+                       CharsetCode code) {
     static const boost::regex pattern(placeholderPattern("D[{]([^}]*)[}]"));
     const DateNames& names = dateNamesFor(session.language, session.localCodePage);
     std::optional<MessageDate> date;
-    runLoopPhase(text, pattern, 1, RenderStage::LocalDate,
+    runLoopPhase(text, inserted, EarlierInsertions::LeftAlone, pattern, 1, RenderStage::LocalDate,
                  [&](const boost::smatch& occurrence) -> std::optional<std::string> {
                      if (!date) date = fetchMessageDate(buffer);
                      // No Date, or none that reads as a date-time: what %d shows.

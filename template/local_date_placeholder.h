@@ -6,6 +6,7 @@
 #include <string>
 
 #include "mime/charset.h"
+#include "template/loop_phase.h"
 
 class ComposeSession;
 class HostBuffer;
@@ -15,4 +16,5 @@ class HostBuffer;
 // reads as a date-time an occurrence becomes "%d", which the single pass
 // fills: one space for no Date, else the Date as the host gives it. Throws
 // boost::regex_error.
-void runLocalDatePhase(std::string& text, HostBuffer& buffer, const ComposeSession& session, CharsetCode code);
+void runLocalDatePhase(std::string& text, InsertedText& inserted, HostBuffer& buffer, const ComposeSession& session,
+                       CharsetCode code);

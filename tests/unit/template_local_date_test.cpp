@@ -149,6 +149,19 @@ TEST_F(LocalDate, ALoopPhaseWhoseTextTheSinglePassScans) {
     EXPECT_EQ(render("%%D{yyyy}|%D{'%a' yyyy}|%D{MM}"), "%D{yyyy}|ann@example.org 2026|12");
 }
 
+TEST_F(LocalDate, OnlyTheTemplatesOwnOccurrencesAreFilled) {
+    pinTimeZone("UTC0");
+    setHeader("Date", "Tue, 01 Dec 2026 09:14:02 +0000");
+    setHeader("X-D", "Report %D{yyyy}");
+    session->attachments.push_back({"/tmp/", "minutes %D{}.pdf"});
+    writeMailboxFile("$$$00001Work.txt", "%D{yyyy}");
+    // What other placeholders insert stays as they insert it.
+    EXPECT_EQ(render("%h{X-D}|%LH{}|%G{work}|%CETXT{%}{%}D{yyyy}", "UTF-8"),
+              "Report %D{yyyy}|  minutes %D{}.pdf|<div>%D{yyyy}</div><div></div><div></div>|%D{yyyy}");
+    // A %D of the template may still hold them.
+    EXPECT_EQ(render("%D{%CETXT{yyyy}{yy}}", "UTF-8"), "26");
+}
+
 TEST_F(LocalDate, ConvertedForTheCompositionCharsetAsFromIs) {
     pinTimeZone("UTC0");
     // The host shows GBK; the message is UTF-8, as are the tool's names.
