@@ -11,7 +11,8 @@
 class ComposeSession;
 class HostBuffer;
 
-// The loop phase over the whole text. The Date header is fetched through the
+// The loop phase over the template's own text: occurrences that begin in
+// what earlier phases inserted (`inserted`) stay as written. The Date header is fetched through the
 // rendering's header buffer at the first occurrence. Without a Date that
 // reads as a date-time an occurrence becomes "%d", which the single pass
 // fills: one space for no Date, else the Date as the host gives it. Throws
