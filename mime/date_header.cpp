@@ -16,9 +16,21 @@ struct NamedZone {
     const char* name;
     int offsetMinutes;
 };
-constexpr NamedZone kZones[] = {{"UT", 0},         {"GMT", 0},        {"EST", -5 * 60}, {"EDT", -4 * 60},
-                                {"CST", -6 * 60}, {"CDT", -5 * 60}, {"MST", -7 * 60}, {"MDT", -6 * 60},
-                                {"PST", -8 * 60}, {"PDT", -7 * 60}};
+// Zone names that mail programs write, each for one offset. CST keeps its
+// US meaning (RFC 5322) and IST the Indian one; a name with several common
+// meanings (BST) is left out, and so read as an unknown name.
+constexpr NamedZone kZones[] = {
+    {"UT", 0},             {"UTC", 0},           {"GMT", 0},           {"WET", 0},
+    {"WEST", 60},          {"CET", 60},          {"CEST", 120},        {"MET", 60},
+    {"MEST", 120},         {"MEZ", 60},          {"MESZ", 120},        {"EET", 120},
+    {"EEST", 180},         {"MSK", 180},         {"IST", 5 * 60 + 30}, {"PKT", 5 * 60},
+    {"ICT", 7 * 60},       {"WIB", 7 * 60},      {"HKT", 8 * 60},      {"SGT", 8 * 60},
+    {"AWST", 8 * 60},      {"JST", 9 * 60},      {"KST", 9 * 60},      {"ACST", 9 * 60 + 30},
+    {"ACDT", 10 * 60 + 30}, {"AEST", 10 * 60},   {"AEDT", 11 * 60},    {"NZST", 12 * 60},
+    {"NZDT", 13 * 60},     {"EST", -5 * 60},     {"EDT", -4 * 60},     {"CST", -6 * 60},
+    {"CDT", -5 * 60},      {"MST", -7 * 60},     {"MDT", -6 * 60},     {"PST", -8 * 60},
+    {"PDT", -7 * 60},      {"AKST", -9 * 60},    {"AKDT", -8 * 60},    {"HST", -10 * 60},
+};
 
 // Index of `word` in `names`, or -1.
 template <std::size_t N>
@@ -133,7 +145,9 @@ private:
     }
 
     // "+hhmm", "-hhmm", a zone name, or a military letter (any but J), which
-    // says nothing reliable and counts as UTC.
+    // says nothing reliable and counts as UTC. A name of two letters or more
+    // that the table does not hold is read as "-0000", as RFC 5322 asks: the
+    // time is in UTC, its offset unknown.
     std::optional<int> zone() {
         const int sign = peek() == '+' ? 1 : peek() == '-' ? -1 : 0;
         if (sign != 0) {
@@ -146,8 +160,8 @@ private:
         for (const NamedZone& zone : kZones) {
             if (equalNoCase(name, zone.name)) return zone.offsetMinutes;
         }
-        if (name.size() == 1 && name[0] != 'J' && name[0] != 'j') return 0;
-        return std::nullopt;
+        if (name.size() == 1) return name[0] != 'J' && name[0] != 'j' ? std::optional<int>(0) : std::nullopt;
+        return name.empty() ? std::nullopt : std::optional<int>(0);
     }
 
     std::string_view text_;

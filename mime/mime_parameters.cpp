@@ -44,7 +44,7 @@ std::optional<ParameterPair> parseParameter(std::string_view text, std::size_t p
 bool headerParameter(std::string_view headerValueText, const char* name, std::string& value) {
     value.clear();
     const auto pair = parseParameter(headerValueText);
-    if (!pair || findNoCase(pair->name, name) == std::string::npos) return false;
+    if (!pair || containsNoCase(pair->name, name) == std::string::npos) return false;
     value.assign(pair->value);
     return true;
 }

@@ -9,6 +9,6 @@ ComposeAnswer composeAnswerFor(int mode) {
 }
 
 bool isDraftOrOutboxFolder(const std::string& folder) {
-    return findNoCase(folder, "!!!Draft") != std::string::npos ||
-           findNoCase(folder, "!!!!Outbox") != std::string::npos;
+    return containsNoCase(folder, "!!!Draft") != std::string::npos ||
+           containsNoCase(folder, "!!!!Outbox") != std::string::npos;
 }

@@ -76,7 +76,7 @@ bool findSignatureFile(const std::string& folder, ComposeSession& session, const
         for (const auto& entry : platform::listDirectory(folder, ".txt")) {
             if (!isCandidate(entry)) continue;
             if (!random) {
-                if (findNoCase(entry.name, wantedName) != std::string::npos) {
+                if (containsNoCase(entry.name, wantedName) != std::string::npos) {
                     outputName = entry.name;
                     found = true;
                     break;

@@ -9,11 +9,12 @@
 
 namespace {
 
-void runAttachmentListPhase(std::string& text, const ComposeSession& session, CharsetCode code, bool vertical) {
+void runAttachmentListPhase(std::string& text, InsertedText& inserted, const ComposeSession& session, CharsetCode code,
+                            bool vertical) {
     static const boost::regex horizontalPattern(placeholderPattern("LH[{]([^}]*)[}]"));
     static const boost::regex verticalPattern(placeholderPattern("LV[{]([^}]*)[}]"));
     std::string label = " ";
-    runLoopPhase(text, vertical ? verticalPattern : horizontalPattern, 1,
+    runLoopPhase(text, inserted, EarlierInsertions::Searched, vertical ? verticalPattern : horizontalPattern, 1,
                  vertical ? RenderStage::AttachmentListV : RenderStage::AttachmentListH,
                  [&](const boost::smatch& occurrence) -> std::optional<std::string> {
                      if (occurrence[1].length() > 0) {
@@ -40,7 +41,7 @@ std::string buildAttachmentList(const ComposeSession& session, bool vertical, co
     return list;
 }
 
-void runAttachmentListPhases(std::string& text, const ComposeSession& session, CharsetCode code) {
-    runAttachmentListPhase(text, session, code, false);
-    runAttachmentListPhase(text, session, code, true);
+void runAttachmentListPhases(std::string& text, InsertedText& inserted, const ComposeSession& session, CharsetCode code) {
+    runAttachmentListPhase(text, inserted, session, code, false);
+    runAttachmentListPhase(text, inserted, session, code, true);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "mime/charset.h"
+#include "template/loop_phase.h"
 
 class ComposeSession;
 
@@ -15,4 +16,4 @@ std::string buildAttachmentList(const ComposeSession& session, bool vertical, co
 // The %LH loop phase, then the %LV one. An empty brace keeps the previous
 // label of the same kind (first " "). With no attachments every occurrence
 // becomes one space. Throws boost::regex_error.
-void runAttachmentListPhases(std::string& text, const ComposeSession& session, CharsetCode code);
+void runAttachmentListPhases(std::string& text, InsertedText& inserted, const ComposeSession& session, CharsetCode code);

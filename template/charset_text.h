@@ -4,7 +4,8 @@
 #include <string>
 
 #include "mime/charset.h"
+#include "template/loop_phase.h"
 
 // The loop phase over the whole text. An empty brace keeps the text of the
 // previous occurrence in that position. Throws boost::regex_error.
-void runCharsetTextPhase(std::string& text, CharsetCode code);
+void runCharsetTextPhase(std::string& text, InsertedText& inserted, CharsetCode code);

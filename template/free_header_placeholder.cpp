@@ -22,9 +22,9 @@ std::string unquotedPrefix(std::string prefix) {
 
 }  // namespace
 
-void runFreeHeaderPhase(std::string& text, HostBuffer& buffer, CharsetCode code) {
+void runFreeHeaderPhase(std::string& text, InsertedText& inserted, HostBuffer& buffer, CharsetCode code) {
     static const boost::regex pattern(placeholderPattern("h[{](\"[^}\"]*\"){0,1}([^}]*)[}]"));
-    runLoopPhase(text, pattern, 1, RenderStage::FreeHeader,
+    runLoopPhase(text, inserted, EarlierInsertions::Searched, pattern, 1, RenderStage::FreeHeader,
                  [&](const boost::smatch& occurrence) -> std::optional<std::string> {
                      if (occurrence[2].length() == 0) return std::string();
                      const std::string name = boost::algorithm::erase_all_copy(occurrence[2].str(), "&nbsp;");

@@ -5,9 +5,10 @@
 #include <string>
 
 #include "mime/charset.h"
+#include "template/loop_phase.h"
 
 class HostBuffer;
 
 // The loop phase over the whole text, fetching through the rendering's
 // header buffer. Throws boost::regex_error.
-void runFreeHeaderPhase(std::string& text, HostBuffer& buffer, CharsetCode code);
+void runFreeHeaderPhase(std::string& text, InsertedText& inserted, HostBuffer& buffer, CharsetCode code);

@@ -13,9 +13,10 @@
 #include "template/header_fetch.h"
 #include "template/loop_phase.h"
 #include "template/placeholder_pattern.h"
-#include "text/html_text.h"
 
 namespace {
+
+constexpr const char* kDatePlaceholder = "%d";
 
 struct MessageDate {
     std::string text;                          // as the host gives it
@@ -33,16 +34,18 @@ MessageDate fetchMessageDate(HostBuffer& buffer) {
 
 }  // namespace
 
-void runLocalDatePhase(std::string& text, HostBuffer& buffer, const ComposeSession& session, CharsetCode code) {
+void runLocalDatePhase(std::string& text, InsertedText& inserted, HostBuffer& buffer, const ComposeSession& session,
+                       CharsetCode code) {
     static const boost::regex pattern(placeholderPattern("D[{]([^}]*)[}]"));
     const DateNames& names = dateNamesFor(session.language, session.localCodePage);
     std::optional<MessageDate> date;
-    runLoopPhase(text, pattern, 1, RenderStage::LocalDate,
+    runLoopPhase(text, inserted, EarlierInsertions::LeftAlone, pattern, 1, RenderStage::LocalDate,
                  [&](const boost::smatch& occurrence) -> std::optional<std::string> {
                      if (!date) date = fetchMessageDate(buffer);
-                     if (date->text.empty()) return std::string(" ");
-                     // Hostile mail must not bring markup into the reply.
-                     if (!date->local) return htmlEscapeAngles(convertFromCharset(date->text, code));
+                     // No Date, or none that reads as a date-time: what %d shows.
+                     // The single pass puts the Date in and never reads it
+                     // again, so a Date of "%m" or "%R" stays as written.
+                     if (!date->local) return std::string(kDatePlaceholder);
                      // Typed in an HTML editor: a space may arrive as "&nbsp;".
                      std::string picture = boost::algorithm::replace_all_copy(occurrence[1].str(), "&nbsp;", " ");
                      if (picture.empty()) picture = names.defaultPattern;

@@ -73,18 +73,19 @@ void renderTemplate(const char* charsetName, ComposeSession& session, const std:
     HostBuffer headerBuffer(kHeaderBufferSize);
     const bool firstRendering = charsetName == nullptr;
     const ResolvedCharset charset = resolveCharset(charsetName);
+    InsertedText inserted;  // what the loop phases put in: %D leaves it as it is
 
     runRegexGuarded([&] {  // guard A
         if (session.resetCharset) {
             enterRenderStage(RenderStage::MetaCharset);
             rewriteMetaCharset(text, charset.name);
         }
-        runCharsetTextPhase(text, charset.code);
+        runCharsetTextPhase(text, inserted, charset.code);
     });
 
     registerHeaderPlaceholders(pass, headerBuffer, session, charset.code);
 
-    runRegexGuarded([&] { runNamedSignaturePhase(text, session, charset.code); });  // guard B
+    runRegexGuarded([&] { runNamedSignaturePhase(text, inserted, session, charset.code); });  // guard B
 
     try {  // guard C
         registerIdentityPlaceholders(pass, charset.code);
@@ -92,10 +93,10 @@ void renderTemplate(const char* charsetName, ComposeSession& session, const std:
         platform::showMessageBox("Error in loading mailbox.ini!", kErrorCaption);
     }
 
-    runRegexGuarded([&] { runAttachmentListPhases(text, session, charset.code); });  // guard D
+    runRegexGuarded([&] { runAttachmentListPhases(text, inserted, session, charset.code); });  // guard D
     runRegexGuarded([&] {  // guard E
-        runFreeHeaderPhase(text, headerBuffer, charset.code);
-        runLocalDatePhase(text, headerBuffer, session, charset.code);
+        runFreeHeaderPhase(text, inserted, headerBuffer, charset.code);
+        runLocalDatePhase(text, inserted, headerBuffer, session, charset.code);
     });
 
     if (firstRendering) loadRandomSignature(session);

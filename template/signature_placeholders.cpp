@@ -23,10 +23,10 @@ std::string wantedSignatureName(const std::string& written) {
 
 }  // namespace
 
-void runNamedSignaturePhase(std::string& text, ComposeSession& session, CharsetCode code) {
+void runNamedSignaturePhase(std::string& text, InsertedText& inserted, ComposeSession& session, CharsetCode code) {
     static const boost::regex pattern(placeholderPattern("G[{]([^}]*)[}]"));
     const std::string folder = signatureFolder();
-    runLoopPhase(text, pattern, 1, RenderStage::NamedSignature,
+    runLoopPhase(text, inserted, EarlierInsertions::Searched, pattern, 1, RenderStage::NamedSignature,
                  [&](const boost::smatch& occurrence) -> std::optional<std::string> {
                      std::string fileName;
                      const bool found =

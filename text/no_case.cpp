@@ -11,7 +11,7 @@ bool sameLetter(char a, char b) {
 
 }  // namespace
 
-std::size_t findNoCase(std::string_view text, std::string_view word) {
+std::size_t containsNoCase(std::string_view text, std::string_view word) {
     const auto found = std::search(text.begin(), text.end(), word.begin(), word.end(), sameLetter);
     return found == text.end() && !word.empty() ? std::string::npos : static_cast<std::size_t>(found - text.begin());
 }

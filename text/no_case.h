@@ -9,7 +9,7 @@
 
 // Position of the first occurrence of `word` in `text`; std::string::npos
 // when there is none. An empty word is found at position 0.
-std::size_t findNoCase(std::string_view text, std::string_view word);
+std::size_t containsNoCase(std::string_view text, std::string_view word);
 
 // Whether `text` begins with `prefix`.
 bool beginsWithNoCase(std::string_view text, std::string_view prefix);

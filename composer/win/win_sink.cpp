@@ -97,7 +97,7 @@ STDMETHODIMP CWinSink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS*, VA
             ComPtr<CWinSink> keepAlive(this);
             if (editorWindow_) {
                 repaintEditor();
-                if (element) selectText(element.Get());
+                if (element) focusTextElement(element.Get());
             }
             disconnectSink();
             return S_OK;
@@ -173,7 +173,7 @@ ComPtr<IHTMLElement> CWinSink::findTextElement() const {
     return element;
 }
 
-void CWinSink::selectText(IHTMLElement* element) const {
+void CWinSink::focusTextElement(IHTMLElement* element) const {
     if (!document_) return;
     ComPtr<IHTMLSelectionObject> selection;
     if (FAILED(document_->get_selection(selection.GetAddressOf())) || !selection) return;

@@ -49,8 +49,10 @@ private:
     ReadyState readyState() const;
     // The element "torvane_text_id", or null.
     Microsoft::WRL::ComPtr<IHTMLElement> findTextElement() const;
-    // Selects the element's text and scrolls it into view.
-    void selectText(IHTMLElement* element) const;
+    // Selects the text of the element "torvane_text_id", found by
+    // findTextElement (the ready-state check looks it up already), and
+    // scrolls it into view.
+    void focusTextElement(IHTMLElement* element) const;
     void repaintEditor() const;
 
     IHTMLDocument2* document_ = nullptr;

@@ -39,6 +39,16 @@ TEST_F(LocalDate, ReadsEveryDateTimeFormAndShowsAnyOtherTextAsWritten) {
         {"1 Dec 2026 12:00 pst", "2026-12-01 20:00:00"},
         {"1 Dec 2026 12:00 PDT", "2026-12-01 19:00:00"},
         {"1 Dec 2026 12:00 Z", "2026-12-01 12:00:00"},
+        {"Tue, 01 Dec 2026 09:14:02 UTC", "2026-12-01 09:14:02"},
+        {"Tue, 1 Dec 2026 09:14:02 cet", "2026-12-01 08:14:02"},
+        {"1 Dec 2026 12:00 CEST", "2026-12-01 10:00:00"},
+        {"1 Dec 2026 12:00 MSK", "2026-12-01 09:00:00"},
+        {"1 Dec 2026 12:00 IST", "2026-12-01 06:30:00"},
+        {"1 Dec 2026 12:00 JST", "2026-12-01 03:00:00"},
+        {"1 Dec 2026 12:00 NZDT", "2026-11-30 23:00:00"},
+        {"1 Dec 2026 12:00 AKST", "2026-12-01 21:00:00"},
+        {"1 Dec 2026 12:00 BST", "2026-12-01 12:00:00"},  // unknown names are UTC ("-0000")
+        {"1 Dec 2026 12:00 Europe", "2026-12-01 12:00:00"},
         {"1 Dec 2026 12:00 a", "2026-12-01 12:00:00"},  // military zones say nothing reliable
         {" Tue ,\r\n 1 (day (nested \\) )) Dec 2026 09 :14: 02 +0100 (CET) ", "2026-12-01 08:14:02"},
         {"Tue, 29 Feb 2028 10:00 +0000", "2028-02-29 10:00:00"},
@@ -48,7 +58,6 @@ TEST_F(LocalDate, ReadsEveryDateTimeFormAndShowsAnyOtherTextAsWritten) {
         {"Sun, 29 Feb 2026 10:00 +0000", "Sun, 29 Feb 2026 10:00 +0000"},
         {"Tue, 1 Dec 2026 24:00 +0000", "Tue, 1 Dec 2026 24:00 +0000"},
         {"Tue, 1 Dec 2026 09:14:02", "Tue, 1 Dec 2026 09:14:02"},
-        {"Tue, 1 Dec 2026 09:14:02 CET", "Tue, 1 Dec 2026 09:14:02 CET"},
         {"Tue, 1 Dec 2026 09:14:02 J", "Tue, 1 Dec 2026 09:14:02 J"},
         {"Tue, 1 Dec 2026 09:14:02 +0160", "Tue, 1 Dec 2026 09:14:02 +0160"},
         {"Tue, 1 Dec 2026 09:14:02 +100", "Tue, 1 Dec 2026 09:14:02 +100"},
@@ -140,11 +149,12 @@ TEST_F(LocalDate, PatternsAndNamesOfEachLanguageInItsCodePage) {
     }
 }
 
-TEST_F(LocalDate, NoDateIsOneSpaceAndAnUnreadableDateIsItsTextEscaped) {
+TEST_F(LocalDate, WithoutADateTimeItShowsWhatPercentDShows) {
     EXPECT_EQ(render("[%D{}]"), "[ ]");
-    setHeader("Date", "<b>soon</b> & later");
-    // %d inserts the Date as markup; %D does not let hostile mail do that.
-    EXPECT_EQ(render("[%D{yyyy}] [%d]"), "[&lt;b&gt;soon&lt;/b&gt; & later] [<b>soon</b> & later]");
+    // Never read again for placeholders, converted or escaped: as %d.
+    setHeader("Date", "%m %N <b>soon</b> & 100%");
+    EXPECT_EQ(render("[%D{yyyy}%D{}] [%d%d]"),
+              "[%m %N <b>soon</b> & 100%%m %N <b>soon</b> & 100%] [%m %N <b>soon</b> & 100%%m %N <b>soon</b> & 100%]");
 }
 
 TEST_F(LocalDate, ALoopPhaseWhoseTextTheSinglePassScans) {
@@ -152,6 +162,19 @@ TEST_F(LocalDate, ALoopPhaseWhoseTextTheSinglePassScans) {
     setHeader("From", "Ann <ann@example.org>");
     setHeader("Date", "Tue, 01 Dec 2026 09:14:02 +0000");
     EXPECT_EQ(render("%%D{yyyy}|%D{'%a' yyyy}|%D{MM}"), "%D{yyyy}|ann@example.org 2026|12");
+}
+
+TEST_F(LocalDate, OnlyTheTemplatesOwnOccurrencesAreFilled) {
+    pinTimeZone("UTC0");
+    setHeader("Date", "Tue, 01 Dec 2026 09:14:02 +0000");
+    setHeader("X-D", "Report %D{yyyy}");
+    session->attachments.push_back({"/tmp/", "minutes %D{}.pdf"});
+    writeMailboxFile("$$$00001Work.txt", "%D{yyyy}");
+    // What other placeholders insert stays as they insert it.
+    EXPECT_EQ(render("%h{X-D}|%LH{}|%G{work}|%CETXT{%}{%}D{yyyy}", "UTF-8"),
+              "Report %D{yyyy}|  minutes %D{}.pdf|<div>%D{yyyy}</div><div></div><div></div>|%D{yyyy}");
+    // A %D of the template may still hold them.
+    EXPECT_EQ(render("%D{%CETXT{yyyy}{yy}}", "UTF-8"), "26");
 }
 
 TEST_F(LocalDate, ConvertedForTheCompositionCharsetAsFromIs) {

@@ -3,10 +3,10 @@
 #include "text/html_text.h"
 #include "text/no_case.h"
 
-TEST(SharedHelpers, FindNoCaseFindsWordsInAnyCase) {
-    EXPECT_EQ(findNoCase("Mail!!!DRAFT", "!!!Draft"), 4u);
-    EXPECT_EQ(findNoCase("Inbox", "!!!Draft"), std::string::npos);
-    EXPECT_EQ(findNoCase("abc", ""), 0u);
+TEST(SharedHelpers, ContainsNoCaseFindsWordsInAnyCase) {
+    EXPECT_EQ(containsNoCase("Mail!!!DRAFT", "!!!Draft"), 4u);
+    EXPECT_EQ(containsNoCase("Inbox", "!!!Draft"), std::string::npos);
+    EXPECT_EQ(containsNoCase("abc", ""), 0u);
 }
 
 TEST(SharedHelpers, HtmlEscapeAnglesTouchesOnlyAngles) {
