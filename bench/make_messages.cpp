@@ -1,5 +1,7 @@
 // Writes the whole-process benchmark's messages into a folder: the realistic
-// messages of 1, 10 and 25 MB and the 5,000-picture message.
+// messages of 1, 10 and 25 MB, the 5,000-picture message, and the other
+// shapes: long HTML bodies full of picture references, whole-message plain
+// texts, thousands of small attachments, each in two proportions.
 #include <cstdio>
 #include <string>
 
@@ -28,6 +30,12 @@ int main(int argc, char** argv) {
                                 bench::realisticMessage(megabytes << 20));
     }
     ok = ok && writeMessage(folder + "pictures-5000.eml", bench::manyPicturesMessage(5000, 1 << 20));
+    ok = ok && writeMessage(folder + "html-third-25mb.eml", bench::largeHtmlMessage(25u << 20, 0.33, 40, 40000, 0.15));
+    ok = ok && writeMessage(folder + "html-half-10mb.eml", bench::largeHtmlMessage(10u << 20, 0.5, 25, 20000, 0.3));
+    ok = ok && writeMessage(folder + "plain-25mb.eml", bench::plainTextMessage(25u << 20, 12));
+    ok = ok && writeMessage(folder + "plain-long-10mb.eml", bench::plainTextMessage(10u << 20, 80));
+    ok = ok && writeMessage(folder + "attachments-2000.eml", bench::manyAttachmentsMessage(2000, 700));
+    ok = ok && writeMessage(folder + "attachments-500.eml", bench::manyAttachmentsMessage(500, 12000));
     if (!ok) std::perror("make_messages");
     return ok ? 0 : 1;
 }
