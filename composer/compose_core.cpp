@@ -34,13 +34,16 @@ bool prepare(ComposeSession& session, const std::string& templatePath, const std
     {
         HostBuffer mimeType(kMimeTypeBufferSize);
         const char* body = hostApi().BKA_GetText(mimeType.data(), mimeType.size());
-        session.quotedBody = body ? body : "";
-        if (!beginsWithNoCase(mimeType.text(), "text/html")) {
-            if (!session.convertText) {
-                result.outcome = ComposeOutcome::BodyNotHtml;
-                return false;
-            }
-            session.quotedBody = plainTextToHtml(session.quotedBody);
+        if (!body) body = "";
+        if (beginsWithNoCase(mimeType.text(), "text/html")) {
+            session.quotedBody = body;
+        } else if (session.convertText) {
+            // Straight from the host's text: a large body is not copied first.
+            session.quotedBody = plainTextToHtml(body);
+        } else {
+            session.quotedBody = body;
+            result.outcome = ComposeOutcome::BodyNotHtml;
+            return false;
         }
     }
 

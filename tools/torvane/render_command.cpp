@@ -54,6 +54,7 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     HostFiles files;
     files.forward = forward;
     files.rawMessage = readMessageFile(messagePath);
+    files.messageFile = messagePath;
 
     const std::string templatePath = arguments.value("--template", defaultTemplatePath(forward));
     readInputFile(templatePath);  // a clear error before anything is written
@@ -93,7 +94,7 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     ComposeSession session(window, SessionKind::Compose, flags);
     session.localCodePage = LocalCodePage::Utf8;
 
-    const ComposeResult result = composeReply(session, templatePath, nullptr);
+    ComposeResult result = composeReply(session, templatePath, nullptr);
     switch (result.outcome) {
     case ComposeOutcome::BodyNotHtml:
         err << "torvane: '" << messagePath
