@@ -1,5 +1,7 @@
 #include "composer/compose_core.h"
 
+#include <memory>
+
 #include "mime/charset.h"
 #include "mime/inline_images.h"
 #include "mime/mime_part.h"
@@ -28,19 +30,22 @@ void parseSourceMessage(MimePart& root) {
 // Steps that read and prepare; false when the flow stops early.
 bool prepare(ComposeSession& session, const std::string& templatePath, const std::function<void()>& beforeSavingFiles,
              ComposeResult& result) {
-    MimePart sourceRoot;
-    parseSourceMessage(sourceRoot);
+    auto sourceRoot = std::make_unique<MimePart>();
+    parseSourceMessage(*sourceRoot);
 
     {
         HostBuffer mimeType(kMimeTypeBufferSize);
         const char* body = hostApi().BKA_GetText(mimeType.data(), mimeType.size());
-        session.quotedBody = body ? body : "";
-        if (!beginsWithNoCase(mimeType.text(), "text/html")) {
-            if (!session.convertText) {
-                result.outcome = ComposeOutcome::BodyNotHtml;
-                return false;
-            }
-            session.quotedBody = plainTextToHtml(session.quotedBody);
+        if (!body) body = "";
+        if (beginsWithNoCase(mimeType.text(), "text/html")) {
+            session.quotedBody = body;
+        } else if (session.convertText) {
+            // Straight from the host's text: a large body is not copied first.
+            session.quotedBody = plainTextToHtml(body);
+        } else {
+            session.quotedBody = body;
+            result.outcome = ComposeOutcome::BodyNotHtml;
+            return false;
         }
     }
 
@@ -60,10 +65,13 @@ bool prepare(ComposeSession& session, const std::string& templatePath, const std
 
     if (beforeSavingFiles) beforeSavingFiles();
 
-    visit2(sourceRoot, saveAttachment, session.attachments, true);
+    visit2(*sourceRoot, saveAttachment, session.attachments, true);
 
     ContentIdList contentIds;
-    visit(sourceRoot, saveInlineImage, contentIds);
+    visit(*sourceRoot, saveInlineImage, contentIds);
+    // Its files are written: the message's lines (as large as the message)
+    // are not held while the body is rewritten and the template prepared.
+    sourceRoot.reset();
     rewriteContentIds(session.quotedBody, contentIds);
     contentIds.clear();
 

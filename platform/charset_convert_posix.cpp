@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/charset_names.h"
@@ -120,10 +121,15 @@ std::optional<std::string> decodeToUtf8(const std::string& text, const std::stri
         const auto euc = hzToEucCn(text);
         return euc ? toUtf8Strict(*euc, "CP936") : std::nullopt;
     }
-    return toUtf8Strict(text, charset == kLocalCodePage ? "UTF-8" : charset);
+    // What iconv would give byte for byte, without a pass through it: a
+    // large UTF-8 body is only checked.
+    if (charset == kLocalCodePage || charset == "UTF-8") {
+        return isWellFormedUtf8(text) ? std::optional<std::string>(text) : std::nullopt;
+    }
+    return toUtf8Strict(text, charset);
 }
 
-std::optional<std::string> encodeFromUtf8(const std::string& utf8, const std::string& charset) {
+std::optional<std::string> encodeFromUtf8(std::string utf8, const std::string& charset) {
     if (charset == "HZ-GB-2312") {
         const auto gbk = fromUtf8Substituting(utf8, "CP936");
         return gbk ? std::optional<std::string>(eucCnToHz(*gbk)) : std::nullopt;
@@ -139,9 +145,9 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
     const auto source = canonicalCharsetName(from);
     const auto target = canonicalCharsetName(to);
     if (!source || !target) return std::nullopt;
-    const auto utf8 = decodeToUtf8(text, *source);
+    auto utf8 = decodeToUtf8(text, *source);
     if (!utf8) return std::nullopt;
-    return encodeFromUtf8(*utf8, *target);
+    return encodeFromUtf8(std::move(*utf8), *target);
 }
 
 bool systemCodePageLeadByte(unsigned char) { return false; }

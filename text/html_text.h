@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Replaces every "<" by "&lt;", then every ">" by "&gt;"; nothing else.
 std::string htmlEscapeAngles(const std::string& text);
@@ -15,4 +16,4 @@ std::string textToHtml(const std::string& text);
 // lines "<div>&nbsp;</div>". A line is cut into divs of the host's line
 // buffer size (a block from the host, so this throws std::bad_alloc when
 // the host has no memory).
-std::string plainTextToHtml(const std::string& text);
+std::string plainTextToHtml(std::string_view text);

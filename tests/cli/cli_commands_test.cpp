@@ -206,6 +206,16 @@ TEST(CliRender, AMailboxFileOfSeveralMessagesRendersTheOneChosen) {
         const CliRun chosen = runTorvane("inspect '" + work + "/two.mbox' --index " + index);
         ASSERT_EQ(chosen.status, 0) << chosen.err;
         EXPECT_EQ(chosen.out, runTorvane("inspect " + message).out) << index;
+        // The reply answers that message too, not the file's last one.
+        const CliRun reply = runTorvane("render '" + work + "/two.mbox' --index " + index + " --temp " + work + "/a" +
+                                        index + " --fresh");
+        const CliRun alone = runTorvane("render " + message + " --temp " + work + "/b" + index + " --fresh");
+        ASSERT_EQ(reply.status, 0) << reply.err;
+        std::string html = reply.out;
+        for (std::size_t at; (at = html.find(work + "/a" + index)) != std::string::npos;) {
+            html.replace(at, work.size() + 2 + index.size(), work + "/b" + index);
+        }
+        EXPECT_EQ(html, alone.out) << index;
     }
 }
 

@@ -1,6 +1,7 @@
 // The portable steps of the reply flow against the simulated host.
 #include "composer/compose_core.h"
 #include "platform/large_blocks.h"
+#include "text/html_text.h"
 #include "template_fixture.h"
 
 class ComposeCore : public TemplateFixture {
@@ -19,4 +20,21 @@ TEST_F(ComposeCore, AMessageTooLargeForMemoryIsReportedAndItsSourceGoesBack) {
     EXPECT_EQ(result.outcome, ComposeOutcome::Failed);
     EXPECT_EQ(host().countCalls("BKA_GetSource"), 1);
     EXPECT_EQ(boxes, oneBox("Error in handling email!", "Error"));
+}
+
+// A plain-text body: one div per line, blank lines as &nbsp;, and a line
+// longer than the host's line buffer cut by its escaped characters, even
+// inside an escape.
+TEST_F(ComposeCore, PlainTextBodiesBecomeOneDivPerLine) {
+    const std::string longLine = std::string(32765, 'a') + "<b";
+    const struct {
+        std::string text;
+        std::string html;
+    } cases[] = {
+        {"", "<div>&nbsp;</div>"},
+        {"a <b>\r\n \r\n\r\nc\n", "<div>a &lt;b&gt;\r</div><div>&nbsp;</div><div>&nbsp;</div><div>c</div><div>&nbsp;</div>"},
+        {longLine, "<div>" + std::string(32765, 'a') + "&</div><div>lt;b</div>"},
+        {std::string(32766, ' ') + "x", "<div>&nbsp;</div><div>x</div>"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(plainTextToHtml(c.text), c.html) << c.text.substr(0, 20);
 }

@@ -31,6 +31,22 @@ char* hostBlock(const std::string& text) {
     return block;
 }
 
+// The message's source read from its file into a fresh block.
+char* storedSourceBlock(const std::string& path, std::size_t offset) {
+    std::FILE* file = platform::openFile(path, "rb");
+    if (!file) return hostBlock(std::string());
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    const std::size_t length = size > static_cast<long>(offset) ? static_cast<std::size_t>(size) - offset : 0;
+    char* block = static_cast<char*>(simHost().allocate(length + 1));
+    if (block && std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0) {
+        block[std::fread(block, 1, length, file)] = '\0';
+    }
+    std::fclose(file);
+    return block;
+}
+
 int convertFile(const char* outputPath, const char* inputPath, std::string (*decode)(std::string_view)) {
     if (!outputPath || !inputPath) return 0;
     const auto input = platform::readFile(inputPath);
@@ -128,7 +144,11 @@ int BKA_CALL BKA_GetCharSet(const char* /*mailId*/, char* buffer, int size) {
 
 char* BKA_CALL BKA_GetSource(const char* /*mailId*/) {
     record("BKA_GetSource");
-    return hostBlock(simHost().message.rawSource);
+    const hostsim::SimMessage& message = simHost().message;
+    if (message.rawSource.empty() && !message.sourceFile.empty()) {
+        return storedSourceBlock(message.sourceFile, message.sourceOffset);
+    }
+    return hostBlock(message.rawSource);
 }
 
 const char* BKA_CALL BKA_GetText(char* mimeType, int size) {

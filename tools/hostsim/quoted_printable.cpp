@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "tools/hostsim/converters.h"
 
 namespace hostsim {
@@ -13,13 +15,19 @@ int hexValue(char c) {
 // Decodes one line without its line break. An "=" that does not start a
 // valid escape is kept as written.
 void decodeLine(std::string_view line, std::string& out) {
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '=' && i + 2 < line.size() && hexValue(line[i + 1]) >= 0 && hexValue(line[i + 2]) >= 0) {
+    for (std::size_t i = 0; i < line.size();) {
+        // The text up to the next "=" as it stands, in one piece.
+        const std::size_t equals = std::min(line.find('=', i), line.size());
+        out.append(line.data() + i, equals - i);
+        i = equals;
+        if (i == line.size()) break;
+        if (i + 2 < line.size() && hexValue(line[i + 1]) >= 0 && hexValue(line[i + 2]) >= 0) {
             out += static_cast<char>(hexValue(line[i + 1]) * 16 + hexValue(line[i + 2]));
-            i += 2;
-            continue;
+            i += 3;
+        } else {
+            out += '=';
+            ++i;
         }
-        out += line[i];
     }
 }
 

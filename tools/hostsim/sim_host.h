@@ -20,6 +20,11 @@ namespace hostsim {
 struct SimMessage {
     std::string id = "1";
     std::string rawSource;                                  // BKA_GetSource
+    // Where a host that does not keep rawSource in memory reads it from, as
+    // a mail client reads its store: the file, from sourceOffset on. Used
+    // while rawSource is empty.
+    std::string sourceFile;
+    std::size_t sourceOffset = 0;
     std::string bodyText;                                   // BKA_GetText
     std::string bodyMimeType = "text/html";                 // BKA_GetText's type buffer
     std::vector<std::pair<std::string, std::string>> headers;  // BKA_GetSpecifiedHeader (decoded)

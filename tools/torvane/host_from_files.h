@@ -10,6 +10,9 @@ namespace torvane {
 
 struct HostFiles {
     std::string rawMessage;
+    // The file rawMessage was read from, when the host may read it again
+    // there (rawMessage is then the file's end, without its first bytes).
+    std::string messageFile;
     std::string mailboxFolder;  // ends in a path separator
     std::string tempFolder;     // ends in a path separator
     bool forward = false;

@@ -109,8 +109,9 @@ void requireMessage(const std::string& path, const std::string& content) {
     }
 }
 
-std::string readMessageFile(const std::string& path, std::size_t index) {
+std::string readMessageFile(const std::string& path, std::size_t index, bool* endsTheFile) {
     std::string content = readInputFile(path);
+    if (endsTheFile) *endsTheFile = true;
     if (content.compare(0, 5, "From ") == 0) {
         const std::vector<std::size_t> later = laterMessageStarts(content);
         const std::size_t count = later.size() + 1;
@@ -125,6 +126,7 @@ std::string readMessageFile(const std::string& path, std::size_t index) {
         if (count > 1) {
             const std::size_t begin = index == 1 ? 0 : later[index - 2];
             const std::size_t end = index == count ? content.size() : later[index - 1];
+            if (endsTheFile) *endsTheFile = end == content.size();
             content = content.substr(begin, end - begin);
         }
     } else if (index > 1) {

@@ -22,7 +22,9 @@ void requireMessage(const std::string& path, const std::string& content);
 // plug-in never sees such a line: the host hands it messages, not files.
 // A mailbox file of several messages (each after a blank line and an
 // envelope line) is refused unless `index` (from 1) chooses one; 0 is none.
-std::string readMessageFile(const std::string& path, std::size_t index = 0);
+// `endsTheFile`, when given, tells whether the message is the file's last
+// bytes (one message, or the last of a mailbox file).
+std::string readMessageFile(const std::string& path, std::size_t index = 0, bool* endsTheFile = nullptr);
 
 // The value of --index: a message number from 1 ("0" when not given is 0).
 std::size_t messageIndex(const std::string& text);
