@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 """Writes the release archive OUT_DIR/testtorvane-<version>.zip: what a user
 copies into the mail client's plug-in folder (the i686 DLL, the Classic
-template pair, the settings file), the template tool torvane.exe and
-INSTALL.txt. Prints the archive's path and its files.
+template pair, the settings file), the template tool torvane.exe,
+torvane-host.exe (answers a message with the DLL beside it, without the mail
+client) and INSTALL.txt. Prints the archive's path and its files.
 
 The version is the plug-in's own, read from shell/plugin_version.h. The
 text files get CRLF line ends, for Notepad and the other Windows editors
 users open them with; the templates go in byte for byte.
 
-Usage: make_release_archive.py DLL EXE OUT_DIR
+Usage: make_release_archive.py DLL EXE HOST_EXE OUT_DIR
 """
 import os
 import re
@@ -39,7 +40,7 @@ def windows_text(path, version):
     return text.replace("\n", "\r\n").encode("utf-8")
 
 
-def entries(dll, exe, version):
+def entries(dll, exe, host, version):
     """(name in the archive, source path, bytes or None to copy the file), in the archive's order."""
     release = os.path.join(SOURCE_DIR, "release")
     classic = os.path.join(SOURCE_DIR, "templates", "classic")
@@ -50,12 +51,13 @@ def entries(dll, exe, version):
         ("testtorvane.ini", os.path.join(release, "testtorvane.ini"),
          windows_text(os.path.join(release, "testtorvane.ini"), version)),
         ("torvane.exe", exe, None),
+        ("torvane-host.exe", host, None),
         ("INSTALL.txt", os.path.join(release, "INSTALL.txt"),
          windows_text(os.path.join(release, "INSTALL.txt"), version)),
     ]
 
 
-def build(dll, exe, out_dir):
+def build(dll, exe, host, out_dir):
     """Writes the archive (never a partial one) and returns its path."""
     version = read_version()
     os.makedirs(out_dir, exist_ok=True)
@@ -64,7 +66,7 @@ def build(dll, exe, out_dir):
     os.close(handle)
     try:
         with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as archive:
-            for name, source, data in entries(dll, exe, version):
+            for name, source, data in entries(dll, exe, host, version):
                 if data is None:
                     archive.write(source, name)
                 else:
@@ -80,7 +82,7 @@ def build(dll, exe, out_dir):
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         sys.exit(__doc__)
     path = build(*sys.argv[1:])
     print("%s:" % os.path.abspath(path))

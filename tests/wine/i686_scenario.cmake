@@ -32,3 +32,11 @@ add_test(NAME i686_shipping_scenario
 set_tests_properties(i686_shipping_scenario PROPERTIES
     FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 900
     SKIP_RETURN_CODE 77 LABELS i686-wine WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# torvane-host.exe, as it ships, answers the sample messages.
+add_test(NAME i686_torvane_host_smoke
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/torvane_host_smoke.sh $<TARGET_FILE:torvane_host>
+            $<TARGET_FILE:testtorvane> ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-host-smoke)
+set_tests_properties(i686_torvane_host_smoke PROPERTIES
+    FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 120
+    SKIP_RETURN_CODE 77 LABELS i686-wine)
