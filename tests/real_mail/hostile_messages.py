@@ -40,7 +40,7 @@ def hostile_messages():
     # Header text in raw 8-bit: UTF-8 and Latin-1, and in encoded words.
     m["header-raw-utf8"] = _message(["To: J\u00fcrgen Schm\u00fcrgen <js@example.de>".encode("utf-8"),
                                      "Subject: Gr\u00fc\u00dfe".encode("utf-8")], b"<p>hallo</p>\r\n")
-    m["header-raw-utf8-latin1-body"] = _message(["To: J\u00fcrgen Schm\u00fcrgen <js@example.de>".encode("utf-8")],
+    m["header-raw-utf8-latin1-body"] = _message(["Cc: J\u00fcrgen Schm\u00fcrgen <js@example.de>".encode("utf-8")],
                                                 b"<p>caf\xe9</p>\r\n", 'text/html; charset="iso-8859-1"')
     m["header-raw-latin1"] = _message([b"Cc: J\xfcrgen Schm\xfcrgen <js@example.de>", b"Subject: Gr\xfc\xdfe"],
                                       b"<p>hallo</p>\r\n", 'text/html; charset="iso-8859-1"')
