@@ -1,6 +1,9 @@
 #include "platform/charset_convert.h"
 
+#include <algorithm>
+
 #include "platform/charset_names.h"
+#include "platform/seven_bit_charsets.h"
 
 namespace platform {
 
@@ -9,6 +12,13 @@ namespace platform {
 bool systemCodePageLeadByte(unsigned char byte);
 
 namespace {
+
+std::size_t sequenceLength(unsigned char lead) {
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
 
 std::string& localCodePageName() {
     static std::string name = kLocalCodePage;
@@ -26,6 +36,41 @@ bool isLeadByteOf(const std::string& canonical, unsigned char byte) {
 }
 
 }  // namespace
+
+bool isWellFormedUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead < 0xC2 || lead > 0xF4) return false;
+        const std::size_t length = sequenceLength(lead);
+        if (i + length > text.size()) return false;
+        const unsigned char second = static_cast<unsigned char>(text[i + 1]);
+        // The second byte's range that rules out overlongs, surrogates and
+        // code points past U+10FFFF.
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (second < low || second > high) return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::optional<std::string> sourceCharsetOf(const std::string& text, const std::string& canonical) {
+    if (canonical == "US-ASCII") {
+        const bool sevenBit =
+            std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (sevenBit) return canonical;
+        return std::string(isWellFormedUtf8(text) ? "UTF-8" : "WINDOWS-1252");
+    }
+    if (canonical == "UTF-7" && !isWellFormedUtf7(text)) return std::nullopt;
+    return canonical;
+}
 
 bool opensDoubleByteCharacter(unsigned char byte) {
     if (byte < 0x80) return false;

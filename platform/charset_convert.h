@@ -17,6 +17,17 @@ namespace platform {
 // the code page's default character), never a look-alike.
 std::optional<std::string> convertCharset(const std::string& text, const std::string& from, const std::string& to);
 
+// Mail labels text "us-ascii" that holds 8-bit bytes more often than not:
+// such text is read as UTF-8 where it is valid UTF-8, else as windows-1252
+// (as the WHATWG Encoding Standard reads the label). UTF-7 is 7-bit: text
+// with 8-bit bytes, or a shifted run that ends in bits that are not zero
+// (RFC 2152), is not UTF-7. The charset `text` is read as, or none when it
+// cannot be `canonical` at all; both converters decode through it.
+std::optional<std::string> sourceCharsetOf(const std::string& text, const std::string& canonical);
+
+// Well-formed UTF-8 (RFC 3629): no overlongs, surrogates or code points past U+10FFFF.
+bool isWellFormedUtf8(const std::string& text);
+
 // The code page of the host's texts, into which names decoded from mail are
 // converted: "ACP" unless a program that plays a host with another code page
 // (the torvane tool: UTF-8 on every system) sets it.

@@ -22,33 +22,6 @@ std::size_t utf8SequenceLength(unsigned char lead) {
     return 1;
 }
 
-// Well-formed UTF-8 (RFC 3629): glibc's decoder passes some sequences on
-// that are not (leads F5 to F7, code points beyond U+10FFFF), which
-// Windows refuses.
-bool isWellFormedUtf8(const std::string& text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if (lead < 0xC2 || lead > 0xF4) return false;
-        const std::size_t length = utf8SequenceLength(lead);
-        if (i + length > text.size()) return false;
-        const unsigned char second = static_cast<unsigned char>(text[i + 1]);
-        // The second byte's range that rules out overlongs, surrogates and
-        // code points past U+10FFFF.
-        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-        if (second < low || second > high) return false;
-        for (std::size_t k = 2; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 class Iconv {
 public:
     Iconv(const std::string& from, const std::string& to) : handle_(iconv_open(to.c_str(), from.c_str())) {}
@@ -116,7 +89,10 @@ std::optional<std::string> fromUtf8Substituting(const std::string& utf8, const s
     return out;
 }
 
-std::optional<std::string> decodeToUtf8(const std::string& text, const std::string& charset) {
+std::optional<std::string> decodeToUtf8(const std::string& text, const std::string& labelled) {
+    const auto read = sourceCharsetOf(text, labelled);
+    if (!read) return std::nullopt;
+    const std::string& charset = *read;
     if (charset == "HZ-GB-2312") {
         const auto euc = hzToEucCn(text);
         return euc ? toUtf8Strict(*euc, "CP936") : std::nullopt;

@@ -79,7 +79,10 @@ std::optional<std::string> fromWide(const std::wstring& wide, UINT codePage) {
 
 // Systems without the ISO-2022 and HZ code pages (wine among them) and
 // without GB18030 get the nearest set they have.
-std::optional<std::wstring> decode(const std::string& text, const std::string& canonical) {
+std::optional<std::wstring> decode(const std::string& text, const std::string& labelled) {
+    const auto read = sourceCharsetOf(text, labelled);
+    if (!read) return std::nullopt;
+    const std::string& canonical = *read;
     const auto codePage = codePageOf(canonical);
     if (!codePage) return std::nullopt;
     if (*codePage == CP_ACP || IsValidCodePage(*codePage)) return toWide(text, *codePage);

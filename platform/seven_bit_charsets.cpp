@@ -133,4 +133,36 @@ std::optional<std::string> iso2022JpToEucJp(const std::string& jis) {
     return out;
 }
 
+bool isWellFormedUtf7(const std::string& text) {
+    const auto base64Value = [](unsigned char c) -> int {
+        if (c >= 'A' && c <= 'Z') return c - 'A';
+        if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+        if (c >= '0' && c <= '9') return c - '0' + 52;
+        if (c == '+') return 62;
+        if (c == '/') return 63;
+        return -1;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) return false;
+        ++i;
+        if (c != '+') continue;
+        if (i < text.size() && text[i] == '-') {  // "+-" is a plus sign
+            ++i;
+            continue;
+        }
+        unsigned bits = 0;
+        unsigned value = 0;
+        int digit;
+        while (i < text.size() && (digit = base64Value(static_cast<unsigned char>(text[i]))) >= 0) {
+            value = ((value << 6) | static_cast<unsigned>(digit)) & 0xFFFF;
+            bits = (bits + 6) % 16;
+            ++i;
+        }
+        // What is left after the last whole UTF-16 unit: under six bits, all zero.
+        if (bits >= 6 || (value & ((1u << bits) - 1)) != 0) return false;
+    }
+    return true;
+}
+
 }  // namespace platform

@@ -18,4 +18,8 @@ std::string eucCnToHz(const std::string& eucCn);
 // extensions) to EUC-JP bytes. None when the text is not valid.
 std::optional<std::string> iso2022JpToEucJp(const std::string& jis);
 
+// Whether `text` is well-formed UTF-7 (RFC 2152): 7-bit bytes only, and
+// every shifted run ends with fewer than six spare bits, all zero.
+bool isWellFormedUtf7(const std::string& text);
+
 }  // namespace platform

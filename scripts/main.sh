@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target testtorvane torvane
+cmake --build --preset win32 --target testtorvane torvane torvane_host
 mkdir -p dist
 cp build/win32/bin/testtorvane.dll dist/testtorvane.dll
 echo "dist/testtorvane.dll:"
@@ -29,4 +29,5 @@ echo "  $PWD/dist/sample-reply.html (attachments and pictures in $PWD/dist/sampl
 # What users install (the DLL checked above), with the Windows build of the tool.
 echo
 echo "release archive:"
-python3 scripts/make_release_archive.py dist/testtorvane.dll build/win32/tools/torvane/torvane.exe dist
+python3 scripts/make_release_archive.py dist/testtorvane.dll build/win32/tools/torvane/torvane.exe \
+    build/win32/bin/torvane-host.exe dist

@@ -2,8 +2,9 @@
 """Writes the release archive OUT_DIR/testtorvane-<version>.zip: what a user
 copies into the mail client's plug-in folder (the i686 DLL, the Classic
 template pair, the settings file), the template tool torvane.exe with a
-sample mailbox for it, and INSTALL.txt. Prints the archive's path and its
-files.
+sample mailbox for it, torvane-host.exe (answers a message with the DLL
+beside it, without the mail client) and INSTALL.txt. Prints the archive's
+path and its files.
 
 The version is the plug-in's own, read from shell/plugin_version.h. The
 text files get CRLF line ends, for Notepad and the other Windows editors
@@ -11,7 +12,7 @@ users open them with; the templates and the sample mailbox (whose files
 have CRLF line ends already, as the mail client writes them) go in byte for
 byte.
 
-Usage: make_release_archive.py DLL EXE OUT_DIR
+Usage: make_release_archive.py DLL EXE HOST_EXE OUT_DIR
 """
 import os
 import re
@@ -44,7 +45,7 @@ def windows_text(path, version):
     return text.replace("\n", "\r\n").encode("utf-8")
 
 
-def entries(dll, exe, version):
+def entries(dll, exe, host, version):
     """(name in the archive, source path, bytes or None to copy the file), in the archive's order."""
     release = os.path.join(SOURCE_DIR, "release")
     classic = os.path.join(SOURCE_DIR, "templates", "classic")
@@ -55,6 +56,7 @@ def entries(dll, exe, version):
         ("testtorvane.ini", os.path.join(release, "testtorvane.ini"),
          windows_text(os.path.join(release, "testtorvane.ini"), version)),
         ("torvane.exe", exe, None),
+        ("torvane-host.exe", host, None),
     ] + [
         ("mailbox/" + name, os.path.join(SOURCE_DIR, "examples", "mailbox", name), None) for name in MAILBOX_FILES
     ] + [
@@ -63,7 +65,7 @@ def entries(dll, exe, version):
     ]
 
 
-def build(dll, exe, out_dir):
+def build(dll, exe, host, out_dir):
     """Writes the archive (never a partial one) and returns its path."""
     version = read_version()
     os.makedirs(out_dir, exist_ok=True)
@@ -72,7 +74,7 @@ def build(dll, exe, out_dir):
     os.close(handle)
     try:
         with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as archive:
-            for name, source, data in entries(dll, exe, version):
+            for name, source, data in entries(dll, exe, host, version):
                 if data is None:
                     archive.write(source, name)
                 else:
@@ -88,7 +90,7 @@ def build(dll, exe, out_dir):
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         sys.exit(__doc__)
     path = build(*sys.argv[1:])
     print("%s:" % os.path.abspath(path))

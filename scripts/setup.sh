@@ -11,6 +11,8 @@ PACKAGES=(
     clang libclang-rt-14-dev
     libgmime-3.0-dev
     wine64 xvfb xauth
+    # the real-mail corpus: the test messages of Python's email package
+    libpython3.11-testsuite
 )
 
 missing=()

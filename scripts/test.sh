@@ -7,6 +7,9 @@
 #                scenario under 32-bit wine (Xvfb); TORVANE_SKIP_I686=1 leaves
 #                it out, and it is skipped where 32-bit wine cannot run
 #   win64        the x86_64 DLL driven by the test host under wine (Xvfb)
+#   real-mail    the i686 DLL (through torvane-host.exe) and torvane.exe answer a
+#                corpus of real mail under 32-bit wine (x86_64 under wine64
+#                where 32-bit wine cannot run), against the native tool
 # Exit status 0 only when every build is free of warnings and every test passes.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -87,6 +90,15 @@ for preset in native native-asan win32 win64; do
         summarise test-win32-i686
     fi
 done
+
+# The shipped programs answer real mail under wine, beside the native tool.
+stage real-mail xvfb-run -a bash tests/real_mail/real_mail_stage.sh
+echo "== real mail (the release's programs under wine against the native tool)"
+tail -1 build/logs/real-mail.log
+if [[ " ${failures[*]} " == *" real-mail "* ]]; then
+    echo "-- last lines of build/logs/real-mail.log:"
+    tail -40 build/logs/real-mail.log
+fi
 
 # The fuzzers get a bounded run: a crash, a leak or a write outside their
 # scratch folder fails it.

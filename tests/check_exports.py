@@ -23,7 +23,7 @@ MODULE_NAME = "testtorvane.dll"
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "oleaut32.dll", "advapi32.dll",
     "msvcrt.dll", "shell32.dll", "shlwapi.dll", "comctl32.dll", "comdlg32.dll", "oleacc.dll",
-    "version.dll", "ntdll.dll", "ucrtbase.dll", "ws2_32.dll", "winmm.dll", "imm32.dll",
+    "version.dll", "ntdll.dll", "ucrtbase.dll", "ws2_32.dll", "mswsock.dll", "winmm.dll", "imm32.dll",
 }
 
 

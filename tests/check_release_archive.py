@@ -2,10 +2,10 @@
 """Builds the release archive from the built DLL and tool, as scripts/main.sh
 does, and checks it: the archive holds exactly the files a user needs; its DLL
 is the built one, byte for byte, and passes the export-table check; its
-torvane.exe needs no DLL beyond Windows'; and its testtorvane.ini sets every
+torvane.exe and torvane-host.exe need no DLL beyond Windows'; and its testtorvane.ini sets every
 key of [Settings] that the plug-in reads, to the default the plug-in uses.
 
-Usage: check_release_archive.py OBJDUMP DLL EXE WORK_DIR
+Usage: check_release_archive.py OBJDUMP DLL EXE HOST_EXE WORK_DIR
 """
 import configparser
 import glob
@@ -21,8 +21,8 @@ sys.path[:0] = [TESTS_DIR, os.path.join(SOURCE_DIR, "scripts")]
 import check_exports  # noqa: E402
 import make_release_archive  # noqa: E402
 
-EXPECTED_FILES = {"testtorvane.dll", "torvane.tml", "torvanefwd.tml", "testtorvane.ini", "torvane.exe", "INSTALL.txt"} | {
-    "mailbox/" + name for name in make_release_archive.MAILBOX_FILES}
+EXPECTED_FILES = {"testtorvane.dll", "torvane.tml", "torvanefwd.tml", "testtorvane.ini", "torvane.exe", "torvane-host.exe",
+                  "INSTALL.txt"} | {"mailbox/" + name for name in make_release_archive.MAILBOX_FILES}
 # The plug-in's and the tool's code; not the tests, nor the host simulation.
 READER_FOLDERS = ["platform", "text", "session", "mime", "template", "signature", "shell", "composer", "tools/torvane"]
 PROFILE_CALL = re.compile(r'\breadProfileString\(\s*("[^"]*"|\w+)\s*,\s*("[^"]*"|\w+)\s*,\s*("[^"]*"|\w+)\s*,')
@@ -79,11 +79,11 @@ def ini_settings(data):
 
 
 def main():
-    if len(sys.argv) != 5:
+    if len(sys.argv) != 6:
         sys.exit(__doc__)
-    objdump, dll, exe, work = sys.argv[1:]
+    objdump, dll, exe, host, work = sys.argv[1:]
     shutil.rmtree(work, ignore_errors=True)
-    path = make_release_archive.build(dll, exe, work)
+    path = make_release_archive.build(dll, exe, host, work)
     unpacked = os.path.join(work, "unpacked")
     problems = []
     with zipfile.ZipFile(path) as archive:
@@ -100,10 +100,12 @@ def main():
             if built.read() != shipped.read():
                 problems.append("the archive's testtorvane.dll is not the built %s" % dll)
         problems += check_exports.check(objdump, unpacked_file("testtorvane.dll"))[0]
-    if unpacked_file("torvane.exe"):
-        foreign = check_exports.foreign_imports(check_exports.parse(check_exports.dump_of(objdump, unpacked_file("torvane.exe")))[3])
+    for program in ("torvane.exe", "torvane-host.exe"):
+        if not unpacked_file(program):
+            continue
+        foreign = check_exports.foreign_imports(check_exports.parse(check_exports.dump_of(objdump, unpacked_file(program)))[3])
         if foreign:
-            problems.append("torvane.exe needs DLLs that are not part of Windows: %s" % ", ".join(foreign))
+            problems.append("%s needs DLLs that are not part of Windows: %s" % (program, ", ".join(foreign)))
     for name in make_release_archive.MAILBOX_FILES:
         # torvane.exe reads the sample mailbox beside it: the tested files, byte for byte.
         shipped = unpacked_file("mailbox/" + name)

@@ -140,7 +140,7 @@ await check('a check finding appears beside the rendering with its line', async 
   lines[at] = lines[at].replace('Type your reply here', 'Reply %q here');
   fs.writeFileSync(classic, lines.join('\n'), 'latin1');
   await page.waitForFunction((line) => document.getElementById('findings').textContent
-    .includes('line ' + line + ': %q'), {timeout: 3000}, at - lines.findIndex((l) => /^\s*$/.test(l)));
+    .includes('line ' + line + ': %q'), {timeout: 3000}, at + 1);
   if (await page.$('#error.shown')) throw new Error('the error is still shown');
 });
 

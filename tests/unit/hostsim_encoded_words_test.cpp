@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tests/mail_text_cases.h"
 #include "tools/hostsim/converters.h"
 
 using hostsim::decodeEncodedWords;
@@ -53,6 +54,12 @@ TEST(HostsimEncodedWords, MalformedOrUnknownWordsStayAsWritten) {
     EXPECT_EQ(toUtf8("plain =? text"), "plain =? text");
     EXPECT_EQ(toUtf8(""), "");
     EXPECT_EQ(toUtf8("=?"), "=?");
+}
+
+TEST(HostsimEncodedWords, RawEightBitTextIsConvertedToo) {
+    for (const auto& entry : mail_text_cases::kRawHeaders)
+        EXPECT_EQ(decodeEncodedWords(entry.text, "UTF-8", entry.messageCharset), entry.utf8) << entry.text;
+    EXPECT_EQ(decodeEncodedWords("J\xC3\xBCrgen", "windows-1252"), "J\xFCrgen");
 }
 
 TEST(HostsimEncodedWords, ResultIsInTheTargetCharset) {

@@ -5,6 +5,7 @@
 #include "platform/charset_convert.h"
 #include "platform/charset_names.h"
 #include "platform/seven_bit_charsets.h"
+#include "tests/mail_text_cases.h"
 
 using platform::canonicalCharsetName;
 using platform::convertCharset;
@@ -57,6 +58,11 @@ TEST(ConvertCharset, Utf7BothWays) {
     const auto encoded = convertCharset(kNihongoUtf8 + "!", "UTF-8", "UTF-7");
     ASSERT_TRUE(encoded);
     EXPECT_EQ(convertCharset(*encoded, "UTF-7", "UTF-8"), kNihongoUtf8 + "!");
+}
+
+TEST(ConvertCharset, MailLabelsAreReadAsMailReadersReadThem) {
+    for (const auto& entry : mail_text_cases::kLabelledText)
+        EXPECT_EQ(convertCharset(entry.text, entry.from, "UTF-8"), entry.utf8) << entry.text;
 }
 
 TEST(ConvertCharset, IntoNonUnicodeTargets) {

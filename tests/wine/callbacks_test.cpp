@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tests/wine/host_fixture.h"
-#include "tests/wine/import_hook.h"
+#include "tools/winhost/import_hook.h"
 #include "tests/wine/plugin_checks.h"
 
 namespace wintest {

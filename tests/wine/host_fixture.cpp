@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "platform/host_api.h"
-#include "tests/wine/test_document.h"
+#include "tools/winhost/test_document.h"
 
 namespace wintest {
 namespace {

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "shell/win/plugin_callbacks.h"
-#include "tests/wine/host_windows.h"
-#include "tests/wine/message_box_catcher.h"
+#include "tools/winhost/host_windows.h"
+#include "tools/winhost/message_box_catcher.h"
 #include "tests/wine/profile_read_spy.h"
 #include "tests/wine/scratch_folder.h"
 #include "tools/hostsim/sim_host.h"

@@ -13,6 +13,7 @@
 #include "platform/host_api.h"
 #include "session/settings.h"
 #include "shell/captions.h"
+#include "tests/mail_text_cases.h"
 #include "tests/wine/scratch_folder.h"
 #include "tools/hostsim/converters.h"
 #include "tools/hostsim/sim_host.h"
@@ -83,6 +84,17 @@ TEST_F(WinHostsim, LocalCodePageIsTheAnsiCodePage) {
     EXPECT_EQ(hostsim::decodeEncodedWords("=?UTF-8?Q?J=C3=B6rg?= <j@x>", "ACP"), "J\xF6rg <j@x>");
     hostsim::simHost().localCodePage = "ACP";
     EXPECT_STREQ(hostApi().BKA_UTF_8("\xE2\x82\xAC", 1), "\x80");
+}
+
+// The same tables as on Linux: the Windows code page for US-ASCII strips
+// the high bit, and its UTF-7 decoder takes any byte.
+TEST_F(WinHostsim, MailTextReadAsOnLinux) {
+    for (const auto& entry : mail_text_cases::kLabelledText)
+        EXPECT_EQ(convertCharset(entry.text, entry.from, "UTF-8"), entry.utf8) << entry.text;
+    for (const auto& entry : mail_text_cases::kRawHeaders)
+        EXPECT_EQ(hostsim::decodeEncodedWords(entry.text, "UTF-8", entry.messageCharset), entry.utf8) << entry.text;
+    hostsim::simHost().localCodePage = "UTF-8";
+    EXPECT_STREQ(hostApi().BKA_UTF_7("J\xC3\xBCrgen (UTC+00:00)", 1), "J\xC3\xBCrgen (UTC+00:00)");
 }
 
 TEST_F(WinHostsim, HostConvertersAnswerInTheLocalCodePage) {

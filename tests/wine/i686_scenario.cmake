@@ -1,10 +1,10 @@
 # The i686 build: the shipping DLL driven by the i686 test host through one
-# long scenario, in ONE process under 32-bit wine. Where the kernel cannot
-# run 32-bit programs, wine runs emulated (qemu-i386, scripts/setup-i686.sh):
-# a prefix then takes minutes to create and every process start most of a
-# minute, so the prefix is made once and kept in the build tree, and the
-# session's wineserver stays up for the run. The tests carry the label
-# i686-wine, so a test run can take them apart from the others.
+# long scenario, in ONE process under 32-bit wine, and the shipping
+# programs. The prefix is made once and kept in the build tree, and the
+# session's wineserver stays up for the run. Where the kernel cannot start
+# 32-bit programs itself, every test is skipped with the reason
+# (scripts/setup-i686.sh --check). The tests carry the label i686-wine, so a
+# test run can take them apart from the others.
 set(TORVANE_I686_ENVIRONMENT
     WINEPREFIX=${TORVANE_WINEPREFIX}
     WINEARCH=win32
@@ -57,8 +57,16 @@ set_tests_properties(i686_torvane_serve PROPERTIES
 # 32-bit test runs meanwhile.
 add_test(NAME i686_torvane_unpacked
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/torvane_unpacked.sh $<TARGET_FILE:testtorvane> $<TARGET_FILE:torvane>
-            ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-unpacked)
+            $<TARGET_FILE:torvane_host> ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-unpacked)
 set_tests_properties(i686_torvane_unpacked PROPERTIES
     FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 300
     SKIP_RETURN_CODE 77 LABELS i686-wine RESOURCE_LOCK i686_wine_drives)
 set_tests_properties(i686_shipping_scenario PROPERTIES RESOURCE_LOCK i686_wine_drives)
+
+# torvane-host.exe, as it ships, answers the sample messages.
+add_test(NAME i686_torvane_host_smoke
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/torvane_host_smoke.sh $<TARGET_FILE:torvane_host>
+            $<TARGET_FILE:testtorvane> ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-host-smoke)
+set_tests_properties(i686_torvane_host_smoke PROPERTIES
+    FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 120
+    SKIP_RETURN_CODE 77 LABELS i686-wine RESOURCE_LOCK i686_wine_drives)

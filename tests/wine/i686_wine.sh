@@ -2,10 +2,8 @@
 # The 32-bit wine session of the i686 build: one WINEARCH=win32 prefix in the
 # build tree with a persistent wineserver (wine_session.sh does both), and one
 # test-host process run in it. Where 32-bit wine cannot start here (no
-# wine32, a kernel without 32-bit support and no emulator registered), every
-# step exits with 77, which CTest reports as skipped; so does a session that
-# wine could not set up while running under the emulator, which is wine's
-# and qemu's affair, not the plug-in's.
+# wine32, or a kernel that does not start 32-bit programs itself), every
+# step exits with 77, which CTest reports as skipped, with the reason.
 #   i686_wine.sh start | stop
 #   i686_wine.sh run PROGRAM ARGUMENTS...   passes only when the program
 #       exits with 0 after exactly one GoogleTest case passed
@@ -14,13 +12,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 : "${WINEPREFIX:?WINEPREFIX must be set}"
 export WINEARCH=win32
 WINE=${TORVANE_WINE:-/usr/lib/wine/wine}
-# Left by a start that was skipped, so that the run is skipped too.
-UNUSABLE="$WINEPREFIX/.torvane-session-unusable"
-
-# Whether 32-bit programs run through qemu-i386 here (scripts/setup-i686.sh).
-emulated() {
-    [ "$(head -1 /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null)" = enabled ]
-}
 
 skip_unless_32bit_wine() {
     if ! reason=$(bash "$here/../../scripts/setup-i686.sh" --check); then
@@ -32,20 +23,13 @@ skip_unless_32bit_wine() {
 
 case "${1:-}" in
 start)
-    rm -f "$UNUSABLE"
     skip_unless_32bit_wine
     started=$(date +%s)
     if ! sh "$here/wine_session.sh" start; then
         tail -20 "$WINEPREFIX/session.log"
-        if emulated; then
-            echo "32-bit wine could not set up its prefix under qemu-i386: skipping the 32-bit run" | tee "$UNUSABLE"
-            # Set up again on the next run.
-            rm -f "$WINEPREFIX/.torvane-prefix-ready"
-            exit 77
-        fi
         exit 1
     fi
-    echo "32-bit wine session ready in $(( $(date +%s) - started )) s$(emulated && echo ', emulated')"
+    echo "32-bit wine session ready in $(( $(date +%s) - started )) s"
     ;;
 stop)
     sh "$here/wine_session.sh" stop
@@ -53,7 +37,6 @@ stop)
 run)
     shift
     skip_unless_32bit_wine
-    if [ -f "$UNUSABLE" ]; then cat "$UNUSABLE"; exit 77; fi
     log=$(mktemp)
     trap 'rm -f "$log"' EXIT
     started=$(date +%s)

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/wine/host_fixture.h"
-#include "tests/wine/host_menus.h"
+#include "tools/winhost/host_menus.h"
 #include "tests/wine/plugin_checks.h"
 #include "tests/wine/registered_commands.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/wine/host_fixture.h"
-#include "tests/wine/message_box_catcher.h"
+#include "tools/winhost/message_box_catcher.h"
 
 namespace wintest {
 

@@ -10,8 +10,8 @@
 #include <wrl/client.h>
 
 #include "tests/wine/compose_flow_fixture.h"
-#include "tests/wine/import_hook.h"
-#include "tests/wine/popup_driver.h"
+#include "tools/winhost/import_hook.h"
+#include "tools/winhost/popup_driver.h"
 
 namespace wintest {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "tests/wine/compose_flow_fixture.h"
-#include "tests/wine/popup_driver.h"
+#include "tools/winhost/popup_driver.h"
 
 namespace wintest {
 

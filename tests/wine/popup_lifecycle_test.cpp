@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/wine/import_hook.h"
+#include "tools/winhost/import_hook.h"
 #include "tests/wine/popup_fixture.h"
 
 namespace wintest {

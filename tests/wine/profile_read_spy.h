@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/wine/import_hook.h"
+#include "tools/winhost/import_hook.h"
 
 namespace wintest {
 

@@ -16,9 +16,9 @@
 #include <wrl/client.h>
 
 #include "tests/wine/compose_flow_fixture.h"
-#include "tests/wine/host_menus.h"
+#include "tools/winhost/host_menus.h"
 #include "tests/wine/plugin_checks.h"
-#include "tests/wine/popup_driver.h"
+#include "tools/winhost/popup_driver.h"
 #include "tests/wine/registered_commands.h"
 
 namespace wintest {

@@ -16,7 +16,7 @@
 #include "session/compose_session.h"
 #include "signature/signature_store.h"
 #include "template/render_template.h"
-#include "tests/wine/message_box_catcher.h"
+#include "tools/winhost/message_box_catcher.h"
 #include "tests/wine/scratch_folder.h"
 #include "tools/hostsim/sim_host.h"
 

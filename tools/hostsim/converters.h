@@ -12,8 +12,12 @@ namespace hostsim {
 std::string decodeBase64(std::string_view encoded);
 std::string decodeQuotedPrintable(std::string_view encoded);
 // Resolves RFC 2047 encoded words (B and Q) into the target character set;
-// white space between two adjacent encoded words is dropped.
-std::string decodeEncodedWords(const std::string& text, const std::string& targetCharset);
+// white space between two adjacent encoded words is dropped. Text outside
+// them that holds 8-bit bytes is converted too: from UTF-8 where it is valid
+// UTF-8, else from `rawCharset` (the message's charset, when known), else
+// from windows-1252, as mail readers read such headers.
+std::string decodeEncodedWords(const std::string& text, const std::string& targetCharset,
+                               const std::string& rawCharset = "");
 // The host converts with the same code as the plug-in's names.
 using platform::convertCharset;
 

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <vector>
 
 #include "platform/charset_names.h"
+
 #include "tools/hostsim/converters.h"
 
 namespace hostsim {
@@ -179,9 +181,28 @@ void convertWords(std::vector<Segment>& segments, const std::string& targetChars
     }
 }
 
+// Text outside encoded words that holds 8-bit bytes, as much mail has: read
+// as UTF-8 where it is valid UTF-8, else in `rawCharset` (the message's),
+// else as windows-1252; kept as it is when none of them converts.
+std::string convertedRawText(const std::string& raw, const std::string& rawCharset, const std::string& target) {
+    const bool eightBit =
+        std::any_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (!eightBit) return raw;
+    if (platform::isWellFormedUtf8(raw)) {
+        if (auto converted = convertCharset(raw, "UTF-8", target)) return *converted;
+        return raw;
+    }
+    for (const std::string& charset : {rawCharset, std::string("WINDOWS-1252")}) {
+        if (charset.empty()) continue;
+        if (auto converted = convertCharset(raw, charset, target)) return *converted;
+    }
+    return raw;
+}
+
 }  // namespace
 
-std::string decodeEncodedWords(const std::string& text, const std::string& targetCharset) {
+std::string decodeEncodedWords(const std::string& text, const std::string& targetCharset,
+                               const std::string& rawCharset) {
     std::vector<Segment> segments = split(text);
     convertWords(segments, targetCharset);
     std::string out;
@@ -193,7 +214,7 @@ std::string decodeEncodedWords(const std::string& text, const std::string& targe
         }
         const bool betweenDecodedWords = i > 0 && i + 1 < segments.size() && segments[i - 1].decoded &&
                                          segments[i + 1].decoded && isLinearWhiteSpace(segment.raw);
-        if (!betweenDecodedWords) out += segment.raw;
+        if (!betweenDecodedWords) out += convertedRawText(segment.raw, rawCharset, targetCharset);
     }
     return out;
 }

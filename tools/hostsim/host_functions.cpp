@@ -231,7 +231,7 @@ int BKA_CALL BKA_QPConvert(const char* outputPath, const char* inputPath, int /*
 
 const char* BKA_CALL BKA_MIMEHeader(const char* text, char* buffer, int size, int /*flags*/) {
     record("BKA_MIMEHeader");
-    const std::string decoded = hostsim::decodeEncodedWords(text ? text : "", simHost().localCodePage);
+    const std::string decoded = hostsim::decodeEncodedWords(text ? text : "", simHost().localCodePage, simHost().message.charset);
     if (buffer && size > 0) {
         copyToBuffer(decoded, buffer, size);
         return buffer;

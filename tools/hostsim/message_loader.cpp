@@ -216,15 +216,16 @@ SimMessage loadMessage(std::string rawSource, const std::string& localCodePage) 
     SimMessage message;
     message.rawSource = std::move(rawSource);
     const Entity root = parseEntity(message.rawSource);
+    const std::string topCharset = parseContentType(headerValue(root.headers, "Content-Type")).charset;
     for (const auto& header : root.headers) {
-        message.headers.emplace_back(header.first, decodeEncodedWords(header.second, localCodePage));
+        message.headers.emplace_back(header.first, decodeEncodedWords(header.second, localCodePage, topCharset));
     }
 
     Search search;
     walk(root, 0, search);
     std::optional<FoundText>& body = search.html ? search.html : search.plain;
     message.bodyMimeType = search.html ? "text/html" : "text/plain";
-    message.charset = parseContentType(headerValue(root.headers, "Content-Type")).charset;
+    message.charset = topCharset;
     if (body) {
         if (!body->charset.empty()) message.charset = body->charset;
         auto converted = message.charset.empty() ? std::nullopt

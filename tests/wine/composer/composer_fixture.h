@@ -13,8 +13,8 @@
 #include "composer/win/win_sink.h"
 #include "platform/win/owned.h"
 #include "composer/win/compose_window_session.h"
-#include "tests/wine/editor_window.h"
-#include "tests/wine/test_document.h"
+#include "tools/winhost/editor_window.h"
+#include "tools/winhost/test_document.h"
 
 namespace wintest {
 

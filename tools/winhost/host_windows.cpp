@@ -1,4 +1,4 @@
-#include "tests/wine/host_windows.h"
+#include "tools/winhost/host_windows.h"
 
 #include <stdexcept>
 

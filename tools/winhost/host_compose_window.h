@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/wine/editor_window.h"
-#include "tests/wine/test_document.h"
+#include "tools/winhost/editor_window.h"
+#include "tools/winhost/test_document.h"
 
 namespace wintest {
 

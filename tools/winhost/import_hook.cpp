@@ -1,4 +1,4 @@
-#include "tests/wine/import_hook.h"
+#include "tools/winhost/import_hook.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "tests/wine/editor_window.h"
+#include "tools/winhost/editor_window.h"
 
 #include <oleacc.h>
 #include <mshtml.h>
@@ -6,7 +6,7 @@
 #include <map>
 #include <utility>
 
-#include "tests/wine/test_document.h"
+#include "tools/winhost/test_document.h"
 
 namespace wintest {
 

@@ -1,4 +1,4 @@
-#include "tests/wine/test_document.h"
+#include "tools/winhost/test_document.h"
 
 #include <algorithm>
 #include <map>

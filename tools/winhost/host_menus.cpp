@@ -1,4 +1,4 @@
-#include "tests/wine/host_menus.h"
+#include "tools/winhost/host_menus.h"
 
 #include <stdexcept>
 

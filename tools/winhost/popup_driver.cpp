@@ -1,7 +1,8 @@
-#include "tests/wine/popup_driver.h"
+#include "tools/winhost/popup_driver.h"
 
 #include <cstdio>
 #include <map>
+#include <utility>
 
 namespace wintest {
 namespace {
@@ -33,6 +34,7 @@ MenuDriver::MenuDriver(HMODULE plugin)
 MenuDriver::~MenuDriver() { current_ = nullptr; }
 
 void MenuDriver::choose(PopupItem item) {
+    itemText_.clear();
     keys_ = {{WM_KEYDOWN, VK_HOME}};
     // From the first item, Down skips the separator.
     for (int i = Auto; i <= item; ++i) keys_.push_back({WM_KEYDOWN, VK_DOWN});
@@ -41,10 +43,32 @@ void MenuDriver::choose(PopupItem item) {
     keys_.push_back({WM_KEYDOWN, VK_ESCAPE});
 }
 
-void MenuDriver::dismiss() { keys_ = {{WM_KEYDOWN, VK_ESCAPE}}; }
+void MenuDriver::choose(const std::string& text) {
+    keys_.clear();
+    itemText_ = text;
+}
+
+void MenuDriver::dismiss() {
+    itemText_.clear();
+    keys_ = {{WM_KEYDOWN, VK_ESCAPE}};
+}
 
 BOOL WINAPI MenuDriver::track(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect) {
     MenuDriver& self = *current_;
+    if (!self.itemText_.empty()) {
+        const std::vector<MenuItem> items = menuItems(menu);
+        const std::string wanted = std::exchange(self.itemText_, std::string());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (items[i].separator || lstrcmpiA(items[i].text.c_str(), wanted.c_str()) != 0) continue;
+            // Home, then Down past every item before it but the separators the menu skips.
+            self.keys_ = {{WM_KEYDOWN, VK_HOME}};
+            for (std::size_t k = 1; k <= i; ++k)
+                if (!items[k].separator) self.keys_.push_back({WM_KEYDOWN, VK_DOWN});
+            self.keys_.push_back({WM_CHAR, '\r'});
+            self.keys_.push_back({WM_KEYDOWN, VK_ESCAPE});
+            break;
+        }
+    }
     // A menu nobody asked for is dismissed, as an unexpected one would be.
     if (self.keys_.empty()) self.dismiss();
     for (const auto& key : self.keys_) PostMessageA(owner, key.first, key.second, 0);

@@ -1,4 +1,4 @@
-#include "tests/wine/message_box_catcher.h"
+#include "tools/winhost/message_box_catcher.h"
 
 #include <cstring>
 #include <stdexcept>

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "tests/wine/host_menus.h"
-#include "tests/wine/import_hook.h"
+#include "tools/winhost/host_menus.h"
+#include "tools/winhost/import_hook.h"
 
 namespace wintest {
 
@@ -40,6 +40,9 @@ public:
     // Escape, which closes a menu still up because the item could not be
     // chosen. A menu shown without either is dismissed.
     void choose(PopupItem item);
+    // The same for the item whose text is `text` (any letter case), found in
+    // the menu as the plug-in shows it; a menu without it is dismissed.
+    void choose(const std::string& text);
     void dismiss();
 
     const std::vector<Call>& calls() const { return calls_; }
@@ -52,6 +55,7 @@ private:
     ImportHook hook_;
     decltype(&TrackPopupMenu) original_ = nullptr;
     std::vector<std::pair<UINT, WPARAM>> keys_;
+    std::string itemText_;  // the item to find in the next menu, when not empty
     std::vector<Call> calls_;
 };
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/win/owned.h"
-#include "tests/wine/host_compose_window.h"
+#include "tools/winhost/host_compose_window.h"
 
 namespace wintest {
 

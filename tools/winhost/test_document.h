@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/wine/html_stubs.h"
+#include "tools/winhost/html_stubs.h"
 
 namespace wintest {
 

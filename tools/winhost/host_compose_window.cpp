@@ -1,4 +1,4 @@
-#include "tests/wine/host_compose_window.h"
+#include "tools/winhost/host_compose_window.h"
 
 #include <stdexcept>
 
