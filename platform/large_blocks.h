@@ -15,8 +15,9 @@ struct LargeBlockRelease {
 };
 using LargeBlock = std::unique_ptr<char, LargeBlockRelease>;
 
-// `bytes` of uninitialised memory from the heap, never empty; throws
-// std::bad_alloc.
+// `bytes` of uninitialised memory, never empty; throws std::bad_alloc. On
+// Linux a block of 2 MB or more starts on a huge-page boundary and is
+// advised as below.
 LargeBlock allocateLargeBlock(std::size_t bytes);
 
 // For a block allocated elsewhere. Advice only: the block works the same

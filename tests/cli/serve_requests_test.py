@@ -6,6 +6,7 @@ folders, and malformed or oversized requests; it stops cleanly on Ctrl+C
 Usage: serve_requests_test.py TOOL SOURCE_DIR WORK_DIR
 With TORVANE_WINE set, TOOL is torvane.exe and runs under that wine loader.
 Prints the table of refused requests with the status each one got."""
+import json
 import os
 import shutil
 import signal
@@ -136,6 +137,14 @@ def main():
     for target in ("/files/r1/page.html", "/files/r1/tv00001.png", "/"):
         if server.get(target)[0] != 200:
             failures.append("not served: " + target)
+    # The zone chosen on the page decides %D's time, on Windows too.
+    sent = {}
+    for zone, expected in (("UTC0", b"08:14<"), ("JST-9", b"17:14<")):
+        status, body = server.get(render.replace("&zone=", "&zone=" + urllib.parse.quote(zone)))
+        frame = json.loads(body)["frame"] if status == 200 else ""
+        sent[zone] = server.get(frame)[1] if frame else b""
+        if expected not in sent[zone]:
+            failures.append("zone %s: no %r in the rendering" % (zone, expected))
     # Links put into the server's folder. Under wine a Windows program cannot
     # tell a link from what it points to, and removing a linked file removes
     # its target: there only the link to a folder, which must keep its files.

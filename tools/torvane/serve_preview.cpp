@@ -1,7 +1,6 @@
 #include "tools/torvane/serve_preview.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -10,6 +9,7 @@
 
 #include "platform/files.h"
 #include "platform/message_box.h"
+#include "platform/time_zone_rule.h"
 #include "session/settings.h"
 #include "tools/torvane/cli_errors.h"
 #include "tools/torvane/input_files.h"
@@ -37,11 +37,11 @@ struct Zone {
     const char* rule;
     const char* name;
 };
-// POSIX rules, so that no time zone database is needed. On Windows the
-// dates follow the system's zone, which a process cannot switch for itself.
+// POSIX rules, computed by the tool itself on every system, so that no time
+// zone database is needed (and Windows, which cannot switch a process's
+// zone, offers them too).
 constexpr Zone kZones[] = {
     {"", "this computer's"},
-#if !defined(_WIN32)
     {"UTC0", "UTC"},
     {"EST5EDT,M3.2.0,M11.1.0", "New York"},
     {"PST8PDT,M3.2.0,M11.1.0", "Los Angeles"},
@@ -49,7 +49,6 @@ constexpr Zone kZones[] = {
     {"CET-1CEST,M3.5.0,M10.5.0/3", "Berlin"},
     {"CST-8", "Shanghai"},
     {"JST-9", "Tokyo"},
-#endif
 };
 
 // Keep a few renderings: the page may still be loading the pictures of the
@@ -86,36 +85,18 @@ bool offersZone(const std::string& rule) {
     return std::any_of(std::begin(kZones), std::end(kZones), [&](const Zone& zone) { return rule == zone.rule; });
 }
 
-// The dates' time zone for one rendering; the computer's again afterwards.
+// The dates' time zone for one rendering; the tool's own again afterwards.
 class ZoneForRendering {
 public:
-    explicit ZoneForRendering(const std::string& rule) {
-#if !defined(_WIN32)
-        if (rule.empty()) return;
-        const char* current = std::getenv("TZ");
-        if (current) saved_ = current;
-        setenv("TZ", rule.c_str(), 1);
-        active_ = true;
-#else
-        (void)rule;
-#endif
+    explicit ZoneForRendering(const std::string& rule) : saved_(platform::timeZoneRule()) {
+        if (!rule.empty()) platform::setTimeZoneRule(platform::parseTimeZoneRule(rule));
     }
-    ~ZoneForRendering() {
-#if !defined(_WIN32)
-        if (!active_) return;
-        if (saved_) {
-            setenv("TZ", saved_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-#endif
-    }
+    ~ZoneForRendering() { platform::setTimeZoneRule(saved_); }
     ZoneForRendering(const ZoneForRendering&) = delete;
     ZoneForRendering& operator=(const ZoneForRendering&) = delete;
 
 private:
-    bool active_ = false;
-    std::optional<std::string> saved_;
+    const std::optional<platform::TimeZoneRule> saved_;
 };
 
 std::string replacedAll(std::string text, const std::string& from, const std::string& to) {
