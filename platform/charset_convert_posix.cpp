@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 #include "platform/charset_names.h"
 #include "platform/charset_convert.h"
@@ -36,9 +35,13 @@ public:
     // Converts all of `input`. An invalid or unconvertible sequence fails
     // the conversion, or with `substitute` (UTF-8 input only) becomes '?'.
     bool convert(const std::string& input, std::string& output, bool substitute) {
-        std::vector<char> in(input.begin(), input.end());
-        char* inPtr = in.data();
-        std::size_t inLeft = in.size();
+        // iconv takes char** but only reads the input.
+        char* inPtr = const_cast<char*>(input.data());
+        std::size_t inLeft = input.size();
+        // Room for the usual growth at once, so that a large text is not
+        // copied again each time the output doubles.
+        const std::size_t needed = output.size() + inLeft + inLeft / 8 + 16;
+        if (output.capacity() < needed) output.reserve(std::max(needed, 2 * output.capacity()));
         while (true) {
             const std::size_t result = inLeft > 0 ? run(&inPtr, &inLeft, output) : run(nullptr, nullptr, output);
             if (result == kFlushed) return true;
