@@ -33,40 +33,37 @@ set_tests_properties(i686_shipping_scenario PROPERTIES
     FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 900
     SKIP_RETURN_CODE 77 LABELS i686-wine WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-# The torvane.exe that ships, under 32-bit wine.
-add_test(NAME i686_torvane_smoke
-    COMMAND bash -c "bash \"$0\" --check >/dev/null || exit 77; exec sh \"$@\""
-            ${CMAKE_SOURCE_DIR}/scripts/setup-i686.sh ${CMAKE_CURRENT_SOURCE_DIR}/torvane_smoke.sh
-            $<TARGET_FILE:torvane> ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-smoke)
-set_tests_properties(i686_torvane_smoke PROPERTIES
-    FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 300
-    SKIP_RETURN_CODE 77 LABELS i686-wine RESOURCE_LOCK i686_wine_drives)
-
-# The shipping torvane.exe serves its page the same way (see wine_torvane_serve).
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-add_test(NAME i686_torvane_serve
-    COMMAND bash -c "bash '${CMAKE_SOURCE_DIR}/scripts/setup-i686.sh' --check || exit 77; exec \"$0\" \"$@\""
-            ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/cli/serve_requests_test.py $<TARGET_FILE:torvane>
-            ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-serve)
-set_tests_properties(i686_torvane_serve PROPERTIES
-    FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 600
-    SKIP_RETURN_CODE 77 LABELS i686-wine RESOURCE_LOCK i686_wine_drives)
-
-# The release archive's torvane.exe, unpacked on drive C: with drive Z: (the
-# build machine's files) hidden; the drive is the prefix's, so no other
-# 32-bit test runs meanwhile.
-add_test(NAME i686_torvane_unpacked
-    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/torvane_unpacked.sh $<TARGET_FILE:testtorvane> $<TARGET_FILE:torvane>
-            $<TARGET_FILE:torvane_host> ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-unpacked)
-set_tests_properties(i686_torvane_unpacked PROPERTIES
-    FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 300
-    SKIP_RETURN_CODE 77 LABELS i686-wine RESOURCE_LOCK i686_wine_drives)
+# add_i686_program_test(NAME TIMEOUT COMMAND...): a shipped program under
+# 32-bit wine, skipped (with the reason) where 32-bit wine cannot run. The
+# tests hold the prefix's drives, which torvane_unpacked.sh changes.
+function(add_i686_program_test name timeout)
+    add_test(NAME ${name}
+        COMMAND bash -c "bash '${CMAKE_SOURCE_DIR}/scripts/setup-i686.sh' --check || exit 77; exec \"$0\" \"$@\""
+                ${ARGN})
+    set_tests_properties(${name} PROPERTIES
+        FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT ${timeout}
+        SKIP_RETURN_CODE 77 LABELS i686-wine RESOURCE_LOCK i686_wine_drives)
+endfunction()
 set_tests_properties(i686_shipping_scenario PROPERTIES RESOURCE_LOCK i686_wine_drives)
 
+# The torvane.exe that ships.
+add_i686_program_test(i686_torvane_smoke 300
+    sh ${CMAKE_CURRENT_SOURCE_DIR}/torvane_smoke.sh $<TARGET_FILE:torvane> ${CMAKE_SOURCE_DIR}
+    ${CMAKE_CURRENT_BINARY_DIR}/torvane-smoke)
+
+# It serves its page the same way (see wine_torvane_serve).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_i686_program_test(i686_torvane_serve 600
+    ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/cli/serve_requests_test.py $<TARGET_FILE:torvane>
+    ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-serve)
+
+# The release archive's programs, unpacked on drive C: with drive Z: (the
+# build machine's files) hidden.
+add_i686_program_test(i686_torvane_unpacked 300
+    bash ${CMAKE_CURRENT_SOURCE_DIR}/torvane_unpacked.sh $<TARGET_FILE:testtorvane> $<TARGET_FILE:torvane>
+    $<TARGET_FILE:torvane_host> ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-unpacked)
+
 # torvane-host.exe, as it ships, answers the sample messages.
-add_test(NAME i686_torvane_host_smoke
-    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/torvane_host_smoke.sh $<TARGET_FILE:torvane_host>
-            $<TARGET_FILE:testtorvane> ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-host-smoke)
-set_tests_properties(i686_torvane_host_smoke PROPERTIES
-    FIXTURES_REQUIRED i686_wine_session ENVIRONMENT "${TORVANE_I686_ENVIRONMENT}" TIMEOUT 120
-    SKIP_RETURN_CODE 77 LABELS i686-wine RESOURCE_LOCK i686_wine_drives)
+add_i686_program_test(i686_torvane_host_smoke 120
+    sh ${CMAKE_CURRENT_SOURCE_DIR}/torvane_host_smoke.sh $<TARGET_FILE:torvane_host> $<TARGET_FILE:testtorvane>
+    ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/torvane-host-smoke)
