@@ -20,6 +20,10 @@ using LargeBlock = std::unique_ptr<char, LargeBlockRelease>;
 // advised as below.
 LargeBlock allocateLargeBlock(std::size_t bytes);
 
+// The same block without the test switch below: null when memory is
+// exhausted. Released with std::free.
+void* tryAllocateLargeBlock(std::size_t bytes) noexcept;
+
 // For a block allocated elsewhere. Advice only: the block works the same
 // whether it is taken or not. Only the whole 2 MB stretches inside the
 // block are affected.

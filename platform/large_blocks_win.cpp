@@ -14,9 +14,11 @@ std::atomic<bool> failForTesting{false};
 // plain heap blocks.
 void LargeBlockRelease::operator()(char* block) const { std::free(block); }
 
+void* tryAllocateLargeBlock(std::size_t bytes) noexcept { return std::malloc(bytes == 0 ? 1 : bytes); }
+
 LargeBlock allocateLargeBlock(std::size_t bytes) {
     if (failForTesting) throw std::bad_alloc();
-    void* block = std::malloc(bytes == 0 ? 1 : bytes);
+    void* block = tryAllocateLargeBlock(bytes);
     if (!block) throw std::bad_alloc();
     return LargeBlock(static_cast<char*>(block));
 }
