@@ -52,6 +52,10 @@ public:
     bool resetCharset = false;
     InterfaceLanguage language = InterfaceLanguage::English;
     LocalCodePage localCodePage = LocalCodePage::OfLanguage;
+    // False where no new signature is ever drawn on the last rendering (the
+    // torvane tool): renderedText is then not stored, and a rendering without
+    // signature tokens is not copied again for the final text.
+    bool keepsRenderedText = true;
     std::string quotedBody;
     std::string templateText;
     std::string renderedText;

@@ -48,19 +48,28 @@ void finishRendering(std::string& text, ComposeSession& session, const SinglePas
     // The rendering moves into the session, and the final text is built from
     // it in the buffer of the rendering it replaces: a large quoted body is
     // then neither copied once more nor given fresh memory twice.
-    std::string finalText = std::exchange(session.renderedText, std::move(text));
-    finalText.clear();
-    text.clear();
+    std::string finalText;
+    if (session.keepsRenderedText) {
+        finalText = std::exchange(session.renderedText, std::move(text));
+        finalText.clear();
+        text.clear();
+    }
     try {
         if (firstRendering) {
             enterRenderStage(RenderStage::ConvertSignature);
             session.signatureText = convertFromCharset(session.signatureText, code);
         }
         enterRenderStage(RenderStage::SignatureTokens);
-        appendWithSignatureTokensReplaced(finalText, session.renderedText, signatureHtml(session));
-        text.swap(finalText);
+        if (session.keepsRenderedText) {
+            appendWithSignatureTokensReplaced(finalText, session.renderedText, signatureHtml(session));
+            text.swap(finalText);
+        } else {
+            // Replaced whole or not at all: on a failure the text is the
+            // rendering, as below.
+            replaceSignatureTokens(text, signatureHtml(session));
+        }
     } catch (...) {
-        text = session.renderedText;
+        if (session.keepsRenderedText) text = session.renderedText;
         throw;
     }
 }

@@ -94,6 +94,23 @@ TEST_F(RandomSignature, FirstRenderingDrawsAndConvertsTheSignature) {
     EXPECT_EQ(session->signatureText, "\xD5\xC5 S\r\n\r\n");
 }
 
+// A session that keeps no rendering (the tool's) renders the same text.
+TEST_F(RandomSignature, WithoutTheStoredRenderingTheTextIsTheSame) {
+    writeMailboxFile("$$$00000Default.txt", "D");
+    for (const char* text : {"plain %m", "<p>%R</p>|%%RANDOM-SIGN %RANDOM-SIGN", "%%RANDOM-SIGN only"}) {
+        for (const char* charset : {static_cast<const char*>(nullptr), "UTF-8"}) {
+            std::srand(11);
+            session->keepsRenderedText = true;
+            const std::string kept = render(text, charset);
+            std::srand(11);
+            session->renderedText.clear();
+            session->keepsRenderedText = false;
+            EXPECT_EQ(render(text, charset), kept) << text;
+            EXPECT_EQ(session->renderedText, "") << text;
+        }
+    }
+}
+
 TEST_F(RandomSignature, DrawnEvenWithoutR) {
     writeMailboxFile("$$$00000Default.txt", "D");
     EXPECT_EQ(render("plain"), "plain");

@@ -20,6 +20,7 @@ ComposeResult renderWithHost(HostFiles& files, const std::string& templatePath, 
                              : static_cast<unsigned>(std::time(nullptr)));
     ComposeSession session(window, SessionKind::Compose, flags);
     session.localCodePage = LocalCodePage::Utf8;
+    session.keepsRenderedText = false;  // the tool never draws another signature
 
     ComposeResult result = composeReply(session, templatePath, nullptr);
     if (result.outcome == ComposeOutcome::Rendered && charset) result.html = rerenderedText(session, *charset);
