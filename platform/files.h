@@ -52,6 +52,10 @@ std::FILE* openFile(const std::string& path, const char* mode);
 int renameFile(const std::string& from, const std::string& to);
 int removeFile(const std::string& path);
 
+// Writes what is buffered, then cuts the open file to `size` bytes; false
+// when either failed.
+bool truncateOpenFile(std::FILE* file, unsigned long long size);
+
 // The system's folder for temporary files (on Windows GetTempPath's, which
 // follows TMP, TEMP and the user's profile; elsewhere TMPDIR, TEMP or TMP,
 // else /tmp),

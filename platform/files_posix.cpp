@@ -94,6 +94,10 @@ int renameFile(const std::string& from, const std::string& to) { return std::ren
 
 int removeFile(const std::string& path) { return std::remove(path.c_str()); }
 
+bool truncateOpenFile(std::FILE* file, unsigned long long size) {
+    return std::fflush(file) == 0 && ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
+}
+
 std::string systemTempFolder() {
     for (const char* variable : {"TMPDIR", "TEMP", "TMP"}) {
         const char* configured = std::getenv(variable);

@@ -136,6 +136,10 @@ int removeFile(const std::string& path) {
     return _wremove(widePath(path).c_str());
 }
 
+bool truncateOpenFile(std::FILE* file, unsigned long long size) {
+    return std::fflush(file) == 0 && _chsize_s(_fileno(file), static_cast<__int64>(size)) == 0;
+}
+
 std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::string& suffix) {
     std::vector<DirectoryEntry> entries;
     std::string pattern = folder;

@@ -50,6 +50,10 @@ TEST_F(HostsimHostFunctions, Base64FileToFileAndInPlace) {
     EXPECT_EQ(read(output), std::string("\x00\x01\x02\xFF", 4));
     EXPECT_NE(hostApi().BKA_B64Convert(input.c_str(), input.c_str(), 0), 0);
     EXPECT_EQ(read(input), std::string("\x00\x01\x02\xFF", 4));
+    // Written over, nothing of a longer file left behind.
+    const std::string longer = file("longer.bin", "0123456789");
+    EXPECT_NE(hostApi().BKA_B64Convert(longer.c_str(), file("again.b64", "AAEC/w==").c_str(), 0), 0);
+    EXPECT_EQ(read(longer), std::string("\x00\x01\x02\xFF", 4));
 }
 
 TEST_F(HostsimHostFunctions, QuotedPrintableFileToFileAndInPlace) {
