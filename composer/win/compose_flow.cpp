@@ -2,6 +2,8 @@
 // composeReply, with the compose window's own steps around them.
 #include "composer/win/compose_window_session.h"
 
+#include <utility>
+
 #include "composer/compose_core.h"
 #include "composer/win/editor_document.h"
 #include "platform/host_api.h"
@@ -22,14 +24,14 @@ bool ComposeWindowSession::runComposeFlow(const std::string& templatePath) {
         hostApi().BKA_CompSetText(composeWindow, 0, kProgressText);
         SendMessageA(composeWindow, WM_COMMAND, kHtmlEditorCommand, 0);
     };
-    const ComposeResult result = composeReply(*this, templatePath, showProgressAndOpenEditor);
+    ComposeResult result = composeReply(*this, templatePath, showProgressAndOpenEditor);
     // Removed while one of the flow's boxes was up: the window is no longer ours.
     if (result.outcome != ComposeOutcome::Rendered || detached) return false;
 
     try {
         // Without an editor below the window, the one found before stays.
         EnumChildWindows(composeWindow, findEditorWindow, reinterpret_cast<LPARAM>(&editorWindow));
-        loadHtml(result.html);
+        loadHtml(std::move(result.html));
     } catch (...) {
         platform::showMessageBox("Error in replacing HTML!", "Error");
         return false;

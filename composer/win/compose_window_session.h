@@ -25,8 +25,10 @@ public:
     // the rendered HTML was handed to loadHtml.
     bool runComposeFlow(const std::string& templatePath);
     // Replaces the editor's document by `html` (silent on failure). Does
-    // nothing once the session is detached from its window.
-    void loadHtml(const std::string& html);
+    // nothing once the session is detached from its window. The text is
+    // released once the document's stream holds it, before the editor parses
+    // it: a large reply is then not held twice while the editor builds its own.
+    void loadHtml(std::string html);
     // Disconnects the latest load's sink, then lets go of the document.
     void releaseDocument();
     // Unsubclasses the editor and forgets it: nothing is loaded or

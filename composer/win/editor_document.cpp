@@ -31,7 +31,7 @@ BOOL CALLBACK findEditorWindow(HWND window, LPARAM out) {
     });
 }
 
-void ComposeWindowSession::loadHtml(const std::string& html) {
+void ComposeWindowSession::loadHtml(std::string html) {
     // Without ObjectFromLresult nobody could take the editor's answer, and an
     // answer never unmarshaled keeps a reference on the document: don't ask.
     if (detached || !oleaccModule || !editorWindow || !objectFromLresultFn) return;
@@ -66,6 +66,7 @@ void ComposeWindowSession::loadHtml(const std::string& html) {
     persist->InitNew();
     ULONG written = 0;
     stream->Write(html.c_str(), static_cast<ULONG>(lstrlenA(html.c_str())), &written);
+    std::string().swap(html);
     LARGE_INTEGER start = {};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     persist->Load(stream.Get());
