@@ -52,12 +52,13 @@ int convertFile(const char* outputPath, const char* inputPath, std::string (*dec
     const auto input = platform::readFile(inputPath);
     if (!input) return 0;
     std::string decoded = decode(*input);
-    // The host writes binary output whole, NULs included, in one write. An
-    // existing file (the plug-in decodes each file into itself) is written
+    // The host writes binary output whole, NULs included, in one write. A
+    // file decoded into itself (as the plug-in saves attachments) is written
     // over and cut to length, not emptied first: ext4 writes a file emptied
     // and filled again to disk when it is closed, which made saving
     // thousands of attachments several times slower than copying them.
-    std::FILE* file = platform::openFile(outputPath, "r+b");
+    const bool inPlace = std::strcmp(outputPath, inputPath) == 0;
+    std::FILE* file = inPlace ? platform::openFile(outputPath, "r+b") : nullptr;
     if (!file) file = platform::openFile(outputPath, "wb");
     if (!file) return 0;
     std::setvbuf(file, nullptr, _IONBF, 0);
