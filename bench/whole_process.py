@@ -143,7 +143,7 @@ def main():
 
     print(f"median of {options.runs} runs; load average {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores; "
           f"render's files in {', '.join(roots)}; a one-line message's render peaks at {baseline / 1e6:.1f} MB")
-    header = (f"{'message':<20} {'MB':>5} {'files in':<8} | {'GMime s':>7} | {'inspect s':>9} {'/GMime':>6} {'peak':>5} | "
+    header = (f"{'message':<20} {'MB':>5} {'files in':<8} | {'GMime s':>7} {'peak':>5} | {'inspect s':>9} {'/GMime':>6} {'peak':>5} | "
               f"{'render s':>8} {'/GMime':>6} {'peak':>5} {'above':>5} | {'floor s':>7} {'/floor':>6} | "
               f"CPU s: GMime inspect render")
     print(header)
@@ -157,7 +157,8 @@ def main():
             for root in roots:
                 result = measure(path, settings if convert_text else None, options.runs, root)
                 gmime, inspect, render, floor = (result[key] for key in ("gmime", "inspect", "render", "floor"))
-                print(f"{name:<20} {size / 1e6:5.1f} {root[:8]:<8} | {gmime[0]:7.3f} | {inspect[0]:9.3f} "
+                print(f"{name:<20} {size / 1e6:5.1f} {root[:8]:<8} | {gmime[0]:7.3f} {gmime[2] / size:4.2f}x | "
+                      f"{inspect[0]:9.3f} "
                       f"{inspect[0] / gmime[0]:5.2f}x {inspect[2] / size:4.2f}x | {render[0]:8.3f} "
                       f"{render[0] / gmime[0]:5.2f}x {render[2] / size:4.2f}x {(render[2] - baseline) / size:4.2f}x | "
                       f"{floor[0]:7.3f} "
