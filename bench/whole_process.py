@@ -15,10 +15,10 @@ one run, side by side on the same files:
 
 Each figure is the median of --runs runs (default 5), the programs taking
 turns so that they share the machine's load. Peak is the process's peak
-resident memory divided by the message's size; "above" is the peak less that of rendering
-a one-line message (the process's own baseline, printed once), divided by
-the same size, which is what the message itself costs. CPU is user + system time,
-steadier than wall time on a busy machine. Every message is measured with
+resident memory divided by the message's size (GMime's as well); "above" is
+render's peak less that of rendering a one-line message (the process's own
+baseline, printed once), divided by the same size: what the message itself
+costs. CPU is user + system time, steadier than wall time on a busy machine. Every message is measured with
 render's files on tmpfs (/dev/shm) and on the disk's temporary folder
 (/var/tmp), one table row each; --temp-root picks other folders. Not part of
 the test command.
