@@ -1,11 +1,13 @@
 #include "tools/hostsim/message_loader.h"
 
 #include <cctype>
+#include <cstdio>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "platform/files.h"
 #include "text/no_case.h"
 #include "tools/hostsim/converters.h"
 
@@ -233,6 +235,19 @@ SimMessage loadMessage(std::string rawSource, const std::string& localCodePage) 
         message.bodyText = converted ? std::move(*converted) : std::move(body->text);
     }
     return message;
+}
+
+bool serveSourceFromFile(SimMessage& message, const std::string& file, std::size_t messageSize) {
+    std::FILE* stream = platform::openFile(file, "rb");
+    if (!stream) return false;
+    long size = -1;
+    if (std::fseek(stream, 0, SEEK_END) == 0) size = std::ftell(stream);
+    std::fclose(stream);
+    if (size < 0 || static_cast<unsigned long>(size) < messageSize) return false;
+    message.sourceFile = file;
+    message.sourceOffset = static_cast<std::size_t>(size) - messageSize;
+    std::string().swap(message.rawSource);
+    return true;
 }
 
 std::string composeSubject(const std::string& subject, bool forward) {

@@ -16,6 +16,12 @@ namespace hostsim {
 // The source becomes the message's rawSource without being copied.
 SimMessage loadMessage(std::string rawSource, const std::string& localCodePage);
 
+// Has the host read the source from `file`, whose last `messageSize` bytes
+// are the message, whenever it is asked for it, rather than hold it beside
+// the plug-in's copy, as a mail client reads its store. False, and the
+// message unchanged, when the file is shorter or cannot be opened.
+bool serveSourceFromFile(SimMessage& message, const std::string& file, std::size_t messageSize);
+
 // The Subject a reply ("Re: ") or forward ("Fw: ") compose window starts with.
 std::string composeSubject(const std::string& subject, bool forward);
 

@@ -80,15 +80,7 @@ HostWindow playHost(HostFiles& files) {
     host.message = hostsim::loadMessage(std::move(files.rawMessage), kLocalCodePage);
     host.indexMessageHeaders();
     files.rawMessage.clear();
-    std::error_code error;
-    const auto fileSize = files.messageFile.empty() ? 0 : std::filesystem::file_size(std::filesystem::u8path(files.messageFile), error);
-    if (!files.messageFile.empty() && !error && fileSize >= messageSize) {
-        // The host reads the source from the file when it is asked for it,
-        // rather than holding it beside the plug-in's copy of a large message.
-        host.message.sourceFile = files.messageFile;
-        host.message.sourceOffset = static_cast<std::size_t>(fileSize) - messageSize;
-        std::string().swap(host.message.rawSource);
-    }
+    if (!files.messageFile.empty()) hostsim::serveSourceFromFile(host.message, files.messageFile, messageSize);
     // Any value identifies the one compose window; it is never dereferenced.
     HostWindow window = reinterpret_cast<HostWindow>(static_cast<std::uintptr_t>(0x7e57));
     const std::string* subject = host.messageHeader("Subject");

@@ -74,7 +74,9 @@ int run(const std::vector<std::string>& words) {
     torvanehost::AnswerRequest request;
     request.pluginPath = besideThisProgram("testtorvane.dll");
     if (!platform::fileExists(request.pluginPath)) throw UsageError("no plug-in at '" + request.pluginPath + "'");
-    request.rawMessage = torvane::readMessageFile(messagePath);
+    bool endsTheFile = false;
+    request.rawMessage = torvane::readMessageFile(messagePath, 0, &endsTheFile);
+    if (endsTheFile) request.messageFile = messagePath;
     request.forward = arguments.has("--forward");
     request.refresh = arguments.has("--refresh");
     request.charset = arguments.value("--charset");

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "shell/win/plugin_callbacks.h"
@@ -106,7 +107,7 @@ std::size_t loadsOf(const TestDocument& document) {
 
 }  // namespace
 
-Answer answerWithPlugin(const AnswerRequest& request,
+Answer answerWithPlugin(AnswerRequest& request,
                         const std::function<void(const std::string&, const std::string&)>& onBox) {
     hostsim::SimHost& host = hostsim::simHost();
     host.reset();
@@ -114,7 +115,9 @@ Answer answerWithPlugin(const AnswerRequest& request,
     host.dataFolder.clear();
     host.currentMailBox = request.mailboxFolder;
     host.tempFolder = request.tempFolder;
-    host.message = hostsim::loadMessage(request.rawMessage, kHostCodePage);
+    const std::size_t messageSize = request.rawMessage.size();
+    host.message = hostsim::loadMessage(std::move(request.rawMessage), kHostCodePage);
+    if (!request.messageFile.empty()) hostsim::serveSourceFromFile(host.message, request.messageFile, messageSize);
 
     wintest::MessageBoxCatcher catcher;
     std::size_t boxes = 0;
@@ -173,7 +176,6 @@ Answer answerWithPlugin(const AnswerRequest& request,
                     break;
                 }
             }
-            answer.html = document->loadedBytes;
         } else {
             answer.outcome = host.message.bodyMimeType == "text/plain" && boxes == boxesBefore
                                  ? AnswerOutcome::LeftToHost
@@ -183,6 +185,10 @@ Answer answerWithPlugin(const AnswerRequest& request,
         onExit();
         wintest::runPendingMessages();
         reportBoxes();
+        // Taken, not copied, once the plug-in is done with the document.
+        if (answer.outcome == AnswerOutcome::Rendered || answer.outcome == AnswerOutcome::MenuItemUnusable) {
+            answer.html = std::move(document->loadedBytes);
+        }
         windows.closeEditors();
     }
     host.composeMailHandler = nullptr;

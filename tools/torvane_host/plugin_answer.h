@@ -13,6 +13,7 @@ namespace torvanehost {
 struct AnswerRequest {
     std::string pluginPath;    // testtorvane.dll; its templates and ini lie beside it
     std::string rawMessage;    // the message being answered
+    std::string messageFile;   // the file it ends, read again when the plug-in asks; empty: none
     std::string mailboxFolder; // ends in a backslash
     std::string tempFolder;    // ends in a backslash
     std::string settingsPath;  // its ini instead of the one beside it; empty: that one
@@ -35,7 +36,8 @@ struct Answer {
 
 // Throws std::runtime_error when the plug-in cannot be loaded or bound.
 // `onBox` gets every message box's caption and text, in the host's code page.
-Answer answerWithPlugin(const AnswerRequest& request,
+// The request's message is taken over, not copied: rawMessage is left empty.
+Answer answerWithPlugin(AnswerRequest& request,
                         const std::function<void(const std::string&, const std::string&)>& onBox);
 
 }  // namespace torvanehost

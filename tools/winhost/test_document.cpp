@@ -363,8 +363,14 @@ STDMETHODIMP TestDocument::close() {
 STDMETHODIMP TestDocument::Load(LPSTREAM stream) {
     record("Load");
     if (!stream) return E_POINTER;
-    loadedBytes.clear();
-    char chunk[4096];
+    std::string().swap(loadedBytes);
+    // Read at its size in one piece where the stream tells it: a large reply
+    // is then held once, not grown by doubling.
+    STATSTG status = {};
+    if (SUCCEEDED(stream->Stat(&status, STATFLAG_NONAME)) && status.cbSize.QuadPart < (1ull << 31)) {
+        loadedBytes.reserve(static_cast<std::size_t>(status.cbSize.QuadPart));
+    }
+    char chunk[65536];
     ULONG read = 0;
     while (SUCCEEDED(stream->Read(chunk, sizeof chunk, &read)) && read > 0) loadedBytes.append(chunk, read);
     startLoading();
