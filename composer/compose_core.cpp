@@ -1,6 +1,7 @@
 #include "composer/compose_core.h"
 
 #include <memory>
+#include <stdexcept>
 
 #include "mime/charset.h"
 #include "mime/inline_images.h"
@@ -23,7 +24,10 @@ namespace {
 constexpr int kMimeTypeBufferSize = 50;
 void parseSourceMessage(MimePart& root) {
     const HostBlock source(hostApi().BKA_GetSource(hostApi().BKA_GetCurrentMail()));
-    const char* cursor = source ? source.get() : "";
+    // No source (a host out of memory for a large message) would answer
+    // without the message's attachments and pictures, as if it had none.
+    if (!source) throw std::runtime_error("the host gave no source");
+    const char* cursor = source.get();
     root.parse(cursor, nullptr);
 }
 

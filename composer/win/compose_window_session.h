@@ -24,8 +24,10 @@ public:
     // The reply/forward flow with the template at `templatePath`; true when
     // the rendered HTML was handed to loadHtml.
     bool runComposeFlow(const std::string& templatePath);
-    // Replaces the editor's document by `html` (silent on failure). Does
-    // nothing once the session is detached from its window. The text is
+    // Replaces the editor's document by `html` (silent when there is no
+    // editor or document to load; throws std::bad_alloc when the text cannot
+    // be handed to the document whole). Does nothing once the session is
+    // detached from its window. The text is
     // released once the document's stream holds it, before the editor parses
     // it: a large reply is then not held twice while the editor builds its own.
     void loadHtml(std::string html);

@@ -1,6 +1,7 @@
 #include "composer/win/editor_document.h"
 
 #include <cstring>
+#include <new>
 
 #include "composer/win/win_sink.h"
 #include "platform/callback_boundary.h"
@@ -61,12 +62,16 @@ void ComposeWindowSession::loadHtml(std::string html) {
     ComPtr<IPersistStreamInit> persist;
     if (FAILED(document.As(&persist))) return;
     ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf()))) return;
+    // A stream without room for the whole text (a reply too large for the
+    // process's memory) would load a document cut short, or nothing, as if
+    // it had worked: that is reported, the editor left as it is.
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf()))) throw std::bad_alloc();
+    const ULONG length = static_cast<ULONG>(lstrlenA(html.c_str()));
+    ULONG written = 0;
+    if (FAILED(stream->Write(html.c_str(), length, &written)) || written != length) throw std::bad_alloc();
+    std::string().swap(html);
 
     persist->InitNew();
-    ULONG written = 0;
-    stream->Write(html.c_str(), static_cast<ULONG>(lstrlenA(html.c_str())), &written);
-    std::string().swap(html);
     LARGE_INTEGER start = {};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     persist->Load(stream.Get());

@@ -1,5 +1,6 @@
 // The portable steps of the reply flow against the simulated host.
 #include "composer/compose_core.h"
+#include "platform/host_api.h"
 #include "platform/large_blocks.h"
 #include "text/html_text.h"
 #include "template_fixture.h"
@@ -19,6 +20,14 @@ TEST_F(ComposeCore, AMessageTooLargeForMemoryIsReportedAndItsSourceGoesBack) {
     const ComposeResult result = composeReply(*session, "unused.tml", nullptr);
     EXPECT_EQ(result.outcome, ComposeOutcome::Failed);
     EXPECT_EQ(host().countCalls("BKA_GetSource"), 1);
+    EXPECT_EQ(boxes, oneBox("Error in handling email!", "Error"));
+}
+
+// Answering without the source would leave out its attachments unnoticed.
+TEST_F(ComposeCore, AHostWithoutTheSourceIsReported) {
+    hostApi().BKA_GetSource = [](const char*) -> char* { return nullptr; };
+    const ComposeResult result = composeReply(*session, "unused.tml", nullptr);
+    EXPECT_EQ(result.outcome, ComposeOutcome::Failed);
     EXPECT_EQ(boxes, oneBox("Error in handling email!", "Error"));
 }
 

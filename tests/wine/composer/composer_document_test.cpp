@@ -1,12 +1,14 @@
 // Finding the editor window and loading HTML into its document, against real
 // windows and the accessibility library's marshaling under wine.
 #include <chrono>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "composer/win/editor_document.h"
 #include "composer/win/html_ids.h"
 #include "tests/wine/composer/composer_fixture.h"
+#include "tools/winhost/import_hook.h"
 
 namespace wintest {
 namespace {
@@ -93,6 +95,22 @@ TEST_F(LoadHtmlTest, LoadsExactlyTheTextBytesIntoANewDocumentAndConnectsASink) {
     EXPECT_EQ(CWinSink::liveInstances(), 1);  // held by the connection point and the session
     EXPECT_TRUE(editor.paintMessages().empty());
 
+    runPendingMessages();
+    expectEverythingReleased();
+}
+
+HRESULT WINAPI noMemoryForStreams(HGLOBAL, BOOL, IStream**) { return E_OUTOFMEMORY; }
+
+// A reply too large for memory is reported, not loaded as an empty document.
+TEST_F(LoadHtmlTest, AStreamWithoutRoomIsReportedAndTheDocumentLeftAlone) {
+    EditorWindow editor(compose.handle(), document->unknown());
+    session->editorWindow = editor.handle();
+    {
+        ImportHook refuse(GetModuleHandleW(nullptr), "ole32.dll", "CreateStreamOnHGlobal",
+                          reinterpret_cast<void*>(&noMemoryForStreams));
+        EXPECT_THROW(session->loadHtml("<p>x</p>"), std::bad_alloc);
+    }
+    for (const std::string& call : document->calls) EXPECT_TRUE(call != "InitNew" && call != "Load") << call;
     runPendingMessages();
     expectEverythingReleased();
 }
