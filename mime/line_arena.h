@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "platform/large_blocks.h"
@@ -16,14 +17,29 @@ public:
     LineArena& operator=(const LineArena&) = delete;
 
     // `bytes` of uninitialised storage aligned for a pointer; valid until the
-    // arena is destroyed.
+    // arena is destroyed. `bytes` need not be a multiple of the alignment.
     void* allocate(std::size_t bytes) {
-        bytes = (bytes + kAlignment - 1) & ~(kAlignment - 1);
-        if (bytes > left_) newBlock(bytes);
+        const std::size_t padding = (kAlignment - reinterpret_cast<std::uintptr_t>(next_) % kAlignment) % kAlignment;
+        if (padding > left_ || bytes > left_ - padding) {
+            newBlock(bytes);
+        } else {
+            next_ += padding;
+            left_ -= padding;
+        }
         void* result = next_;
         next_ += bytes;
         left_ -= bytes;
         return result;
+    }
+
+    // Grows the storage last handed out, which ends at `end`, by `bytes`:
+    // the start of the new bytes, or null when something else was allocated
+    // since or the block has no room left.
+    char* extend(char* end, std::size_t bytes) {
+        if (end != next_ || bytes > left_) return nullptr;
+        next_ += bytes;
+        left_ -= bytes;
+        return end;
     }
 
     // Bytes taken from the system so far.

@@ -1,9 +1,17 @@
-// An append-only list of text lines, each stored as its own NUL-terminated
-// copy ending in CR LF. The lines of one MIME tree share the tree's arena; a
-// list made on its own keeps a private arena.
+// An append-only list of text lines, each ending in CR LF. The lines of one
+// MIME tree share the tree's arena; a list made on its own keeps a private
+// arena.
+//
+// Lines are stored back to back in runs: a run is a small header followed by
+// entries, each a length (one byte below 255, else 255 and four bytes) and
+// the text. A list appended to while nothing else was stored after it grows
+// its last run in place, so a line costs its text and one byte: a message of
+// short lines is not held at twice its size.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -12,12 +20,23 @@
 #include "mime/line_arena.h"
 
 class LineList {
-    struct Node {
-        Node* next;
-        std::size_t length;  // characters of text, without the NUL
-        char* text() { return reinterpret_cast<char*>(this + 1); }
-        const char* text() const { return reinterpret_cast<const char*>(this + 1); }
+    struct Run {
+        Run* next;
+        char* end;  // past the last entry
+        char* entries() { return reinterpret_cast<char*>(this + 1); }
+        const char* entries() const { return reinterpret_cast<const char*>(this + 1); }
     };
+
+    static constexpr unsigned char kLongLength = 255;
+
+    static std::size_t prefixSize(std::size_t length) { return length < kLongLength ? 1 : 5; }
+    static std::string_view entryAt(const char* entry) {
+        const auto first = static_cast<unsigned char>(*entry);
+        if (first != kLongLength) return std::string_view(entry + 1, first);
+        std::uint32_t length;
+        std::memcpy(&length, entry + 1, sizeof length);
+        return std::string_view(entry + 5, length);
+    }
 
 public:
     // A list with its own storage.
@@ -50,55 +69,42 @@ public:
         using reference = std::string_view;
 
         const_iterator() = default;
-        explicit const_iterator(const Node* node) : node_(node) {}
-        std::string_view operator*() const { return std::string_view(node_->text(), node_->length); }
-        // The line as a NUL-terminated text.
-        const char* c_str() const { return node_->text(); }
+        explicit const_iterator(const Run* run) : run_(run), entry_(run ? run->entries() : nullptr) {}
+        std::string_view operator*() const { return entryAt(entry_); }
         const_iterator& operator++() {
-            node_ = node_->next;
+            const std::string_view line = entryAt(entry_);
+            entry_ = line.data() + line.size();
+            if (entry_ == run_->end) *this = const_iterator(run_->next);
             return *this;
         }
         const_iterator operator++(int) {
             const_iterator before = *this;
-            node_ = node_->next;
+            ++*this;
             return before;
         }
-        bool operator==(const const_iterator& other) const { return node_ == other.node_; }
-        bool operator!=(const const_iterator& other) const { return node_ != other.node_; }
+        bool operator==(const const_iterator& other) const { return entry_ == other.entry_; }
+        bool operator!=(const const_iterator& other) const { return entry_ != other.entry_; }
 
     private:
-        const Node* node_ = nullptr;
+        const Run* run_ = nullptr;
+        const char* entry_ = nullptr;
     };
 
-    const_iterator begin() const { return const_iterator(first_); }
+    const_iterator begin() const { return const_iterator(firstRun_); }
     const_iterator end() const { return const_iterator(); }
     std::string_view front() const { return *begin(); }
-    std::string_view back() const { return std::string_view(last_->text(), last_->length); }
+    std::string_view back() const { return entryAt(last_); }
 
 private:
-    // Room for one more line of `length` characters (NUL added), linked in.
-    char* appendUninitialised(std::size_t length) {
-        if (!arena_) makeOwnArena();
-        Node* node = static_cast<Node*>(arena_->allocate(sizeof(Node) + length + 1));
-        node->next = nullptr;
-        node->length = length;
-        node->text()[length] = '\0';
-        if (last_) {
-            last_->next = node;
-        } else {
-            first_ = node;
-        }
-        last_ = node;
-        ++size_;
-        totalLength_ += length;
-        return node->text();
-    }
+    // Room for one more line of `length` characters, linked in.
+    char* appendUninitialised(std::size_t length);
     void makeOwnArena();
 
     LineArena* arena_ = nullptr;
     std::unique_ptr<LineArena> ownArena_;
-    Node* first_ = nullptr;
-    Node* last_ = nullptr;
+    Run* firstRun_ = nullptr;
+    Run* lastRun_ = nullptr;
+    const char* last_ = nullptr;  // the last entry
     std::size_t size_ = 0;
     std::size_t totalLength_ = 0;
 };

@@ -5,6 +5,7 @@
 
 #include "mime/line_list.h"
 #include "mime/line_reader.h"
+#include "mime_test_support.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ TEST(LineListTest, KeepsLinesInOrderWithCrLfAndJoinsThem) {
     EXPECT_EQ(list.size(), 3u);
     EXPECT_EQ(list.front(), "first\r\n");
     EXPECT_EQ(list.back(), "folded\r\n continued\r\n");
-    EXPECT_STREQ(std::next(list.begin()).c_str(), "\r\n");
+    EXPECT_EQ(*std::next(list.begin()), "\r\n");
     EXPECT_EQ(joinLines(list), "first\r\n\r\nfolded\r\n continued\r\n");
 
     list.clear();
@@ -77,6 +78,28 @@ TEST(LineListTest, KeepsLinesInOrderWithCrLfAndJoinsThem) {
     EXPECT_EQ(joinLines(list), "");
     list.appendLine("again");
     EXPECT_EQ(joinLines(list), "again\r\n");
+}
+
+// Lists sharing an arena take turns, as a multipart's preamble, its parts
+// and its epilogue do, with lengths around the one-byte length's limit and
+// lines larger than a block.
+TEST(LineListTest, ListsSharingAnArenaKeepTheirOwnLinesInOrder) {
+    LineArena arena;
+    LineList first(&arena);
+    LineList second(&arena);
+    std::vector<std::string> expectedFirst;
+    std::vector<std::string> expectedSecond;
+    const std::size_t lengths[] = {0, 1, 252, 253, 254, 255, 70000, 3, 3, 200000, 7};
+    for (std::size_t i = 0; i < 40; ++i) {
+        const std::string content(lengths[i % std::size(lengths)], static_cast<char>('a' + i % 26));
+        LineList& list = i % 3 == 2 ? second : first;
+        (i % 3 == 2 ? expectedSecond : expectedFirst).push_back(content + "\r\n");
+        list.appendLine(content);
+        EXPECT_EQ(list.back(), content + "\r\n");
+    }
+    EXPECT_EQ(mimetest::linesOf(first), expectedFirst);
+    EXPECT_EQ(mimetest::linesOf(second), expectedSecond);
+    EXPECT_EQ(first.size(), expectedFirst.size());
 }
 
 }  // namespace
