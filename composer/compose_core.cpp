@@ -35,6 +35,9 @@ void parseSourceMessage(MimePart& root) {
 bool prepare(ComposeSession& session, const std::string& templatePath, const std::function<void()>& beforeSavingFiles,
              ComposeResult& result) {
     auto sourceRoot = std::make_unique<MimePart>();
+    // The tree serves only to save attachments and pictures; the body comes
+    // from the host.
+    sourceRoot->setBodyFilter(bodyIsSaved);
     parseSourceMessage(*sourceRoot);
 
     {

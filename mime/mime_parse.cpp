@@ -69,6 +69,7 @@ void MimePart::parseLines(const char*& cursor, const std::string* enclosing) {
     enum class Phase { Header, Body, Epilogue } phase = Phase::Header;
     MimePart* lastChild = nullptr;
     std::string folded;  // a header with its continuation lines
+    bool storesBody = true;
 
     while (*cursor != '\0') {
         const char* lineStart = cursor;
@@ -80,6 +81,7 @@ void MimePart::parseLines(const char*& cursor, const std::string* enclosing) {
             if (line.terminated && line.length == 0) {
                 headers.appendLine(content);
                 phase = Phase::Body;
+                storesBody = !bodyFilter_ || bodyFilter_(*this);
                 continue;
             }
             std::string_view header;
@@ -144,6 +146,6 @@ void MimePart::parseLines(const char*& cursor, const std::string* enclosing) {
                 return;
             }
         }
-        body.appendLine(content);
+        if (storesBody) body.appendLine(content);
     }
 }

@@ -53,7 +53,9 @@ MimePart::~MimePart() {
 }
 
 std::unique_ptr<MimePart> MimePart::newSubPart() {
-    return std::unique_ptr<MimePart>(new MimePart(SubPart{}, arena_, depth_ + 1));
+    std::unique_ptr<MimePart> part(new MimePart(SubPart{}, arena_, depth_ + 1));
+    part->bodyFilter_ = bodyFilter_;
+    return part;
 }
 
 void MimePart::fillScratchPaths() {

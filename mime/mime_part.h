@@ -37,9 +37,16 @@ public:
     MimePart(const MimePart&) = delete;
     MimePart& operator=(const MimePart&) = delete;
 
-    // A part one level below this one, sharing the tree's line storage. It
-    // gets scratch paths only if something asks for them.
+    // A part one level below this one, sharing the tree's line storage and
+    // body filter. It gets scratch paths only if something asks for them.
     std::unique_ptr<MimePart> newSubPart();
+
+    // Decides from a part's headers, once they are read, whether `parse`
+    // stores its body lines; the others are read and dropped. Set on a root
+    // before parsing: a tree parsed only to save some parts' bodies then does
+    // not hold a large text body too. Without a filter every body is kept.
+    using BodyFilter = bool (*)(const MimePart& part);
+    void setBodyFilter(BodyFilter filter) { bodyFilter_ = filter; }
 
     std::string type;     // before the slash of the last Content-Type; at most 40 characters
     std::string subtype;  // after it; at most 40 characters
@@ -84,6 +91,7 @@ private:
     HostBlock scratch_[4];
     HostBlock transferEncoding_;
     int depth_ = 0;
+    BodyFilter bodyFilter_ = nullptr;
 };
 
 // One name=value pair of a parameter text.

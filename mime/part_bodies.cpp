@@ -74,6 +74,8 @@ bool extractHtmlPart(MimePart& root, std::string& output) {
     return true;
 }
 
+bool bodyIsSaved(const MimePart& part) { return isAttachment(part) || beginsWithNoCase(part.type, "image"); }
+
 void saveAttachment(MimePart& part, AttachmentList& list, bool save) {
     if (!isAttachment(part)) return;
     std::string disposition;

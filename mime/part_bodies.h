@@ -17,3 +17,8 @@ bool extractHtmlPart(MimePart& root, std::string& output);
 // in the temporary folder (or in a fresh "dup" folder when the name is taken)
 // when `save` is set, and lists (folder, name) in `list`.
 void saveAttachment(MimePart& part, AttachmentList& list, bool save);
+
+// True for every part whose body saveAttachment or saveInlineImage may read
+// (an attachment, or a picture): the body filter for a message's tree, which
+// the compose flow parses only to save those.
+bool bodyIsSaved(const MimePart& part);

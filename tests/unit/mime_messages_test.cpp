@@ -3,6 +3,8 @@
 #include "mime/part_bodies.h"
 #include "mime_test_support.h"
 
+#include <algorithm>
+
 namespace {
 
 using mimetest::childrenOf;
@@ -99,6 +101,49 @@ TEST_F(Messages, FoxmailQuotedPrintableHtmlInGb2312) {
     // The bytes stay GB2312: only the transfer encoding is undone.
     // The two empty lines before the delimiter belong to the part.
     EXPECT_EQ(html, dataFile("gb2312_qp.expected.htm") + "\r\n\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// What saving a tree's attachments and pictures leaves: names, ids and the
+// files' contents (paths differ from one run to the next).
+std::vector<std::string> savedFrom(MimePart& root) {
+    AttachmentList attachments;
+    visit2(root, saveAttachment, attachments, true);
+    ContentIdList pictures;
+    visit(root, saveInlineImage, pictures);
+    std::vector<std::string> saved;
+    for (const auto& entry : attachments)
+        saved.push_back(entry.fileName + "=" + mimetest::readWhole(entry.folder + entry.fileName));
+    for (const auto& [id, path] : pictures) saved.push_back(id + "=" + mimetest::readWhole(path));
+    return saved;
+}
+
+TEST_F(Messages, ATreeKeepingOnlyTheSavedBodiesSavesTheSameFiles) {
+    const std::string nested =
+        "Content-Type: multipart/mixed; boundary=a\r\n\r\n--a\r\nContent-Type: multipart/related; boundary=b\r\n\r\n"
+        "--b\r\nContent-Type: text/html\r\n\r\n<img src=cid:p>\r\n--b\r\nContent-Type: image/gif\r\n"
+        "Content-Id: <p>\r\n\r\nGIF89a\r\n--b\r\nContent-Type: image/png\r\n\r\nno id\r\n--b--\r\nepilogue\r\n"
+        "--a\r\nContent-Type: image/jpeg\r\nContent-Disposition: attachment; filename=photo.jpg\r\n\r\nJFIF\r\n--a--\r\n";
+    std::vector<std::string> messages{nested};
+    for (const char* name : {"alternative.eml", "encoded_filename.eml", "extended_names.eml", "forwarded_rfc822.eml",
+                             "missing_close.eml", "related_cid.eml", "gb2312_qp.eml"})
+        messages.push_back(dataFile(name));
+    for (const std::string& message : messages) {
+        MimePart whole;
+        parseText(whole, message);
+        MimePart filtered;
+        filtered.setBodyFilter(bodyIsSaved);
+        parseText(filtered, message);
+        EXPECT_EQ(savedFrom(filtered), savedFrom(whole)) << message.substr(0, 200);
+        // The text parts' bodies are what is dropped.
+        const MimePart* text = filtered.findPart("text", nullptr);
+        if (text) {
+            EXPECT_TRUE(text->body.empty()) << message.substr(0, 200);
+        }
+    }
 }
 
 }  // namespace
