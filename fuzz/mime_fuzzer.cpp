@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "mime/inline_images.h"
 #include "mime/mime_part.h"
@@ -95,6 +96,28 @@ void exercise(MimePart& root) {
     rewriteContentIds(html, images);
 }
 
+// The compose flow's tree keeps only the bodies it saves: apart from the
+// other bodies, it must be the whole tree.
+void checkFilteredTree(const std::string& text, MimePart& whole) {
+    MimePart filtered;
+    filtered.setBodyFilter(bodyIsSaved);
+    const char* cursor = text.c_str();
+    filtered.parse(cursor, nullptr);
+    std::vector<MimePart*> wholeParts;
+    forEachPart(whole, [&](MimePart& part) { wholeParts.push_back(&part); });
+    std::size_t index = 0;
+    forEachPart(filtered, [&](MimePart& part) {
+        if (index >= wholeParts.size()) fail("the filtered tree has more parts");
+        const MimePart& same = *wholeParts[index++];
+        if (part.type != same.type || part.subtype != same.subtype || joinLines(part.headers) != joinLines(same.headers) ||
+            joinLines(part.epilogue) != joinLines(same.epilogue))
+            fail("the filtered tree differs beyond its bodies");
+        if (joinLines(part.body) != (bodyIsSaved(same) ? joinLines(same.body) : std::string()))
+            fail("the filtered tree dropped a saved body or kept another");
+    });
+    if (index != wholeParts.size()) fail("the filtered tree has fewer parts");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -127,6 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const char* cursor = text.c_str();
         root.parse(cursor, nullptr);
         if (cursor < text.c_str() || cursor > text.c_str() + std::strlen(text.c_str())) fail("cursor out of the text");
+        checkFilteredTree(text, root);
         exercise(root);
     }
     if (hostsim::simHost().outstandingBlocks() != 0) fail("host blocks not given back");
