@@ -20,6 +20,10 @@ using LargeBlock = std::unique_ptr<char, LargeBlockRelease>;
 // advised as below.
 LargeBlock allocateLargeBlock(std::size_t bytes);
 
+// As allocateLargeBlock, never on huge pages: for a block that may stay
+// mostly unused, where one huge page would bring in 2 MB at its first byte.
+LargeBlock allocateSmallPagedBlock(std::size_t bytes);
+
 // The same block without the test switch below: null when memory is
 // exhausted. Released with std::free.
 void* tryAllocateLargeBlock(std::size_t bytes) noexcept;
@@ -29,7 +33,7 @@ void* tryAllocateLargeBlock(std::size_t bytes) noexcept;
 // block are affected.
 void adviseLargeBlock(void* block, std::size_t bytes);
 
-// For tests: while set, allocateLargeBlock throws std::bad_alloc as on an
+// For tests: while set, allocateLargeBlock and allocateSmallPagedBlock throw std::bad_alloc as on an
 // exhausted heap (a message too large for memory).
 void setLargeBlocksFailForTesting(bool fail);
 

@@ -40,6 +40,13 @@ LargeBlock allocateLargeBlock(std::size_t bytes) {
     return LargeBlock(static_cast<char*>(block));
 }
 
+LargeBlock allocateSmallPagedBlock(std::size_t bytes) {
+    if (failForTesting) throw std::bad_alloc();
+    void* block = std::malloc(bytes == 0 ? 1 : bytes);
+    if (!block) throw std::bad_alloc();
+    return LargeBlock(static_cast<char*>(block));
+}
+
 void adviseLargeBlock(void* block, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     const auto start = reinterpret_cast<std::uintptr_t>(block);

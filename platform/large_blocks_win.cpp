@@ -23,6 +23,8 @@ LargeBlock allocateLargeBlock(std::size_t bytes) {
     return LargeBlock(static_cast<char*>(block));
 }
 
+LargeBlock allocateSmallPagedBlock(std::size_t bytes) { return allocateLargeBlock(bytes); }
+
 void adviseLargeBlock(void*, std::size_t) {}
 
 void setLargeBlocksFailForTesting(bool fail) { failForTesting = fail; }
