@@ -14,7 +14,9 @@ using hostsim::simHost;
 
 namespace {
 
-void record(const char* name) { simHost().calls.emplace_back(name); }
+void record(const char* name) {
+    if (simHost().recordsCalls) simHost().calls.emplace_back(name);
+}
 
 // Copies text into a caller's buffer of `size` bytes, cut and NUL-terminated.
 int copyToBuffer(const std::string& text, char* buffer, int size) {

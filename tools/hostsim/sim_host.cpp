@@ -102,6 +102,7 @@ void SimHost::reset() {
     allocationsFail = false;
     refusedAllocationSize = 0;
     calls.clear();
+    recordsCalls = true;
     commands.clear();
     nextCommandId = 40001;
 }

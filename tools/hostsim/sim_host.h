@@ -67,6 +67,9 @@ public:
 
     // What the plug-in did.
     std::vector<std::string> calls;  // "BKA_Name" of every call, in order
+    // Off in the tools, which never read `calls`: a message of thousands of
+    // parts makes tens of thousands of calls.
+    bool recordsCalls = true;
     std::vector<RegisteredCommand> commands;
     int nextCommandId = 40001;
 

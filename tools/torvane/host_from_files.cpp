@@ -64,6 +64,7 @@ void startHost(const HostFiles& files) {
     hostsim::SimHost& host = hostsim::simHost();
     host.reset();
     hostsim::installSimulatedHost();
+    host.recordsCalls = false;
     host.localCodePage = kLocalCodePage;
     // The file names the plug-in's code makes are in the host's code page.
     platform::setPathEncoding(platform::PathEncoding::Utf8);

@@ -111,6 +111,7 @@ Answer answerWithPlugin(AnswerRequest& request,
                         const std::function<void(const std::string&, const std::string&)>& onBox) {
     hostsim::SimHost& host = hostsim::simHost();
     host.reset();
+    host.recordsCalls = false;
     host.localCodePage = kHostCodePage;
     host.dataFolder.clear();
     host.currentMailBox = request.mailboxFolder;
