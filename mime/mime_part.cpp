@@ -62,25 +62,33 @@ void MimePart::fillScratchPaths() {
     const char* folder = hostApi().BKA_GetTempFolder();
     if (!folder) folder = "";
     const std::size_t folderLength = std::strlen(folder);
+    HostBlock* scratch = hostBlocks().scratch;
     for (int i = 0; i < 4; ++i) {
-        if (scratch_[i]) continue;
+        if (scratch[i]) continue;
         const std::size_t nameLength = std::strlen(kScratchNames[i]);
         if (folderLength + nameLength >= kScratchPathSize) continue;
-        scratch_[i] = allocateHostBlock(kScratchPathSize);
-        if (!scratch_[i]) continue;
-        std::memcpy(scratch_[i].get(), folder, folderLength);
-        std::memcpy(scratch_[i].get() + folderLength, kScratchNames[i], nameLength + 1);
+        scratch[i] = allocateHostBlock(kScratchPathSize);
+        if (!scratch[i]) continue;
+        std::memcpy(scratch[i].get(), folder, folderLength);
+        std::memcpy(scratch[i].get() + folderLength, kScratchNames[i], nameLength + 1);
     }
 }
 
+MimePart::HostBlocks& MimePart::hostBlocks() {
+    if (!hostBlocks_) hostBlocks_ = std::make_unique<HostBlocks>();
+    return *hostBlocks_;
+}
+
 const char* MimePart::scratchPath(ScratchFile which) {
-    if (!scratch_[which]) fillScratchPaths();
-    return scratch_[which] ? scratch_[which].get() : "";
+    if (!hostBlocks().scratch[which]) fillScratchPaths();
+    const HostBlock& path = hostBlocks_->scratch[which];
+    return path ? path.get() : "";
 }
 
 char* MimePart::transferEncodingBuffer() {
-    if (!transferEncoding_) transferEncoding_ = allocateHostBlock(kTransferEncodingSize);
-    return transferEncoding_.get();
+    HostBlock& buffer = hostBlocks().transferEncoding;
+    if (!buffer) buffer = allocateHostBlock(kTransferEncodingSize);
+    return buffer.get();
 }
 
 MimePart* MimePart::findPart(const char* wantedType, const char* wantedSubtype) {

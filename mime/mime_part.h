@@ -88,8 +88,14 @@ private:
     void takeContentType(std::string_view header);
     void parseLines(const char*& cursor, const std::string* enclosing);
 
-    HostBlock scratch_[4];
-    HostBlock transferEncoding_;
+    // The host's blocks, made on first use (a root's scratch paths at once):
+    // most parts of a message never need them.
+    struct HostBlocks {
+        HostBlock scratch[4];
+        HostBlock transferEncoding;
+    };
+    HostBlocks& hostBlocks();
+    std::unique_ptr<HostBlocks> hostBlocks_;
     int depth_ = 0;
     BodyFilter bodyFilter_ = nullptr;
 };
