@@ -4,10 +4,25 @@
 
 #include "tools/hostsim/converters.h"
 
-using hostsim::decodeBase64;
-using hostsim::decodeQuotedPrintable;
-
 namespace {
+
+// Each decoder's two forms agree: into a fresh text, and over the encoded
+// text itself.
+std::string decodeBase64(std::string_view encoded) {
+    std::string inPlace(encoded);
+    hostsim::decodeBase64InPlace(inPlace);
+    std::string fresh = hostsim::decodeBase64(encoded);
+    EXPECT_EQ(inPlace, fresh) << encoded;
+    return fresh;
+}
+
+std::string decodeQuotedPrintable(std::string_view encoded) {
+    std::string inPlace(encoded);
+    hostsim::decodeQuotedPrintableInPlace(inPlace);
+    std::string fresh = hostsim::decodeQuotedPrintable(encoded);
+    EXPECT_EQ(inPlace, fresh) << encoded;
+    return fresh;
+}
 
 std::string allBytes() {
     std::string bytes;

@@ -24,14 +24,12 @@ constexpr std::array<signed char, 256> sextets() {
 
 constexpr std::array<signed char, 256> kSextets = sextets();
 
-}  // namespace
-
 // Line breaks, white space and any other stray character are skipped; the
-// first "=" ends the data, as whatever follows padding is not base64.
-std::string decodeBase64(std::string_view encoded) {
-    std::string out(encoded.size() / 4 * 3 + 3, '\0');
-    const auto* in = reinterpret_cast<const unsigned char*>(encoded.data());
-    const std::size_t size = encoded.size();
+// first "=" ends the data, as whatever follows padding is not base64. `out`
+// may be `in` itself: no byte is written before the characters it comes from
+// are read. Returns the bytes written.
+std::size_t decodeBase64Into(const char* text, std::size_t size, char* out) {
+    const auto* in = reinterpret_cast<const unsigned char*>(text);
     std::size_t written = 0;
     unsigned bits = 0;
     int bitCount = 0;
@@ -61,8 +59,17 @@ std::string decodeBase64(std::string_view encoded) {
             out[written++] = static_cast<char>((bits >> bitCount) & 0xFF);
         }
     }
-    out.resize(written);
+    return written;
+}
+
+}  // namespace
+
+std::string decodeBase64(std::string_view encoded) {
+    std::string out(encoded.size() / 4 * 3 + 3, '\0');
+    out.resize(decodeBase64Into(encoded.data(), encoded.size(), out.data()));
     return out;
 }
+
+void decodeBase64InPlace(std::string& text) { text.resize(decodeBase64Into(text.data(), text.size(), text.data())); }
 
 }  // namespace hostsim

@@ -11,6 +11,10 @@ namespace hostsim {
 
 std::string decodeBase64(std::string_view encoded);
 std::string decodeQuotedPrintable(std::string_view encoded);
+// The same, over the encoded text itself: a large file is decoded without a
+// second block beside it.
+void decodeBase64InPlace(std::string& text);
+void decodeQuotedPrintableInPlace(std::string& text);
 // Resolves RFC 2047 encoded words (B and Q) into the target character set;
 // white space between two adjacent encoded words is dropped. Text outside
 // them that holds 8-bit bytes is converted too: from UTF-8 where it is valid

@@ -49,11 +49,12 @@ char* storedSourceBlock(const std::string& path, std::size_t offset) {
     return block;
 }
 
-int convertFile(const char* outputPath, const char* inputPath, std::string (*decode)(std::string_view)) {
+int convertFile(const char* outputPath, const char* inputPath, void (*decodeInPlace)(std::string&)) {
     if (!outputPath || !inputPath) return 0;
-    const auto input = platform::readFile(inputPath);
+    auto input = platform::readFile(inputPath);
     if (!input) return 0;
-    std::string decoded = decode(*input);
+    std::string& decoded = *input;
+    decodeInPlace(decoded);
     // The host writes binary output whole, NULs included, in one write. A
     // file decoded into itself (as the plug-in saves attachments) is written
     // over and cut to length, not emptied first: ext4 writes a file emptied
@@ -230,12 +231,12 @@ const char* BKA_CALL BKA_UTF_7(const char* text, int /*direction*/) {
 
 int BKA_CALL BKA_B64Convert(const char* outputPath, const char* inputPath, int /*flags*/) {
     record("BKA_B64Convert");
-    return convertFile(outputPath, inputPath, &hostsim::decodeBase64);
+    return convertFile(outputPath, inputPath, &hostsim::decodeBase64InPlace);
 }
 
 int BKA_CALL BKA_QPConvert(const char* outputPath, const char* inputPath, int /*flags*/) {
     record("BKA_QPConvert");
-    return convertFile(outputPath, inputPath, &hostsim::decodeQuotedPrintable);
+    return convertFile(outputPath, inputPath, &hostsim::decodeQuotedPrintableInPlace);
 }
 
 const char* BKA_CALL BKA_MIMEHeader(const char* text, char* buffer, int size, int /*flags*/) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 
 #include "tools/hostsim/converters.h"
 
@@ -12,9 +13,26 @@ int hexValue(char c) {
     return -1;
 }
 
+// Writes decoded text at `out`, which may lie at or before the text read:
+// decoding never makes text longer, so it can run over the encoded text itself.
+class Writer {
+public:
+    explicit Writer(char* out) : out_(out) {}
+    void append(const char* text, std::size_t size) {
+        std::memmove(out_ + written_, text, size);
+        written_ += size;
+    }
+    void put(char c) { out_[written_++] = c; }
+    std::size_t written() const { return written_; }
+
+private:
+    char* out_;
+    std::size_t written_ = 0;
+};
+
 // Decodes one line without its line break. An "=" that does not start a
 // valid escape is kept as written.
-void decodeLine(std::string_view line, std::string& out) {
+void decodeLine(std::string_view line, Writer& out) {
     for (std::size_t i = 0; i < line.size();) {
         // The text up to the next "=" as it stands, in one piece.
         const std::size_t equals = std::min(line.find('=', i), line.size());
@@ -22,22 +40,19 @@ void decodeLine(std::string_view line, std::string& out) {
         i = equals;
         if (i == line.size()) break;
         if (i + 2 < line.size() && hexValue(line[i + 1]) >= 0 && hexValue(line[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(line[i + 1]) * 16 + hexValue(line[i + 2]));
+            out.put(static_cast<char>(hexValue(line[i + 1]) * 16 + hexValue(line[i + 2])));
             i += 3;
         } else {
-            out += '=';
+            out.put('=');
             ++i;
         }
     }
 }
 
-}  // namespace
-
 // RFC 2045: white space at the end of an encoded line was added in transit
 // and is dropped; a line ending in "=" (soft break) joins the next one.
-std::string decodeQuotedPrintable(std::string_view encoded) {
-    std::string out;
-    out.reserve(encoded.size());
+std::size_t decodeQuotedPrintableInto(std::string_view encoded, char* output) {
+    Writer out(output);
     std::size_t start = 0;
     while (start < encoded.size()) {
         const std::size_t newline = encoded.find('\n', start);
@@ -51,12 +66,22 @@ std::string decodeQuotedPrintable(std::string_view encoded) {
         if (softBreak) line.remove_suffix(1);
         decodeLine(line, out);
         if (!softBreak) {
-            out += lineEnd;
-            if (newline != std::string_view::npos) out += '\n';
+            out.append(lineEnd.data(), lineEnd.size());
+            if (newline != std::string_view::npos) out.put('\n');
         }
         start = newline == std::string_view::npos ? encoded.size() : newline + 1;
     }
+    return out.written();
+}
+
+}  // namespace
+
+std::string decodeQuotedPrintable(std::string_view encoded) {
+    std::string out(encoded.size(), '\0');
+    out.resize(decodeQuotedPrintableInto(encoded, out.data()));
     return out;
 }
+
+void decodeQuotedPrintableInPlace(std::string& text) { text.resize(decodeQuotedPrintableInto(text, text.data())); }
 
 }  // namespace hostsim
