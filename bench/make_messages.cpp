@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     ok = ok && writeMessage(folder + "plain-long-10mb.eml", bench::plainTextMessage(10u << 20, 80));
     ok = ok && writeMessage(folder + "attachments-2000.eml", bench::manyAttachmentsMessage(2000, 700));
     ok = ok && writeMessage(folder + "attachments-500.eml", bench::manyAttachmentsMessage(500, 12000));
+    ok = ok && writeMessage(folder + "attachments-1.eml", bench::manyAttachmentsMessage(1, 16u << 20));
     if (!ok) std::perror("make_messages");
     return ok ? 0 : 1;
 }

@@ -10,8 +10,8 @@
 //   beside base64 attachments;
 // - plainTextMessage: one quoted-printable ISO-8859-1 text part, the whole
 //   message (answered with ConvertText on);
-// - manyAttachmentsMessage: thousands of small base64 attachments whose
-//   names are encoded words.
+// - manyAttachmentsMessage: base64 attachments whose names are encoded
+//   words: thousands of small ones, or a single large one.
 #pragma once
 
 #include <algorithm>

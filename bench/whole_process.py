@@ -4,8 +4,8 @@
 Builds the optimised tool (preset native-release), writes the realistic
 messages of 1, 10 and 25 MB, the 5,000-picture message and the other shapes
 (long HTML bodies full of picture references, whole-message plain texts
-answered with ConvertText on, thousands of small attachments), then times in
-one run, side by side on the same files:
+answered with ConvertText on, thousands of small attachments or one large
+one), then times in one run, side by side on the same files:
 
   GMime 3    a process that reads the message, parses it and walks its parts
   inspect    torvane inspect MESSAGE
@@ -43,7 +43,7 @@ TIME = "/usr/bin/time"
 MESSAGES = [("realistic-1mb.eml", False), ("realistic-10mb.eml", False), ("realistic-25mb.eml", False),
             ("pictures-5000.eml", False), ("html-third-25mb.eml", False), ("html-half-10mb.eml", False),
             ("plain-25mb.eml", True), ("plain-long-10mb.eml", True), ("attachments-2000.eml", False),
-            ("attachments-500.eml", False)]
+            ("attachments-500.eml", False), ("attachments-1.eml", False)]
 CONVERT_TEXT = "convert-text.ini"
 
 
