@@ -13,11 +13,11 @@ int hexValue(char c) {
     return -1;
 }
 
-// Writes decoded text at `out`, which may lie at or before the text read:
-// decoding never makes text longer, so it can run over the encoded text itself.
-class Writer {
+// Writes decoded text over the encoded text itself, at or before what is
+// read: decoding never makes text longer.
+class InPlaceWriter {
 public:
-    explicit Writer(char* out) : out_(out) {}
+    explicit InPlaceWriter(char* out) : out_(out) {}
     void append(const char* text, std::size_t size) {
         std::memmove(out_ + written_, text, size);
         written_ += size;
@@ -30,8 +30,20 @@ private:
     std::size_t written_ = 0;
 };
 
+// Appends to a fresh text, whose pages are touched only as it fills.
+class AppendingWriter {
+public:
+    explicit AppendingWriter(std::string& out) : out_(out) {}
+    void append(const char* text, std::size_t size) { out_.append(text, size); }
+    void put(char c) { out_ += c; }
+
+private:
+    std::string& out_;
+};
+
 // Decodes one line without its line break. An "=" that does not start a
 // valid escape is kept as written.
+template <typename Writer>
 void decodeLine(std::string_view line, Writer& out) {
     for (std::size_t i = 0; i < line.size();) {
         // The text up to the next "=" as it stands, in one piece.
@@ -51,8 +63,8 @@ void decodeLine(std::string_view line, Writer& out) {
 
 // RFC 2045: white space at the end of an encoded line was added in transit
 // and is dropped; a line ending in "=" (soft break) joins the next one.
-std::size_t decodeQuotedPrintableInto(std::string_view encoded, char* output) {
-    Writer out(output);
+template <typename Writer>
+void decodeQuotedPrintableTo(std::string_view encoded, Writer& out) {
     std::size_t start = 0;
     while (start < encoded.size()) {
         const std::size_t newline = encoded.find('\n', start);
@@ -71,17 +83,22 @@ std::size_t decodeQuotedPrintableInto(std::string_view encoded, char* output) {
         }
         start = newline == std::string_view::npos ? encoded.size() : newline + 1;
     }
-    return out.written();
 }
 
 }  // namespace
 
 std::string decodeQuotedPrintable(std::string_view encoded) {
-    std::string out(encoded.size(), '\0');
-    out.resize(decodeQuotedPrintableInto(encoded, out.data()));
+    std::string out;
+    out.reserve(encoded.size());
+    AppendingWriter writer(out);
+    decodeQuotedPrintableTo(encoded, writer);
     return out;
 }
 
-void decodeQuotedPrintableInPlace(std::string& text) { text.resize(decodeQuotedPrintableInto(text, text.data())); }
+void decodeQuotedPrintableInPlace(std::string& text) {
+    InPlaceWriter writer(text.data());
+    decodeQuotedPrintableTo(text, writer);
+    text.resize(writer.written());
+}
 
 }  // namespace hostsim
