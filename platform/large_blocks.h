@@ -33,8 +33,9 @@ void* tryAllocateLargeBlock(std::size_t bytes) noexcept;
 // block are affected.
 void adviseLargeBlock(void* block, std::size_t bytes);
 
-// For tests: while set, allocateLargeBlock and allocateSmallPagedBlock throw std::bad_alloc as on an
-// exhausted heap (a message too large for memory).
+// For tests: while set, allocateLargeBlock and allocateSmallPagedBlock
+// throw std::bad_alloc as on an exhausted heap (a message too large for
+// memory).
 void setLargeBlocksFailForTesting(bool fail);
 
 }  // namespace platform

@@ -21,7 +21,7 @@ void LargeBlockRelease::operator()(char* block) const { std::free(block); }
 // A block of 2 MB or more starts on a huge page, so that the kernel backs it
 // with huge pages: measured on the benchmark's messages, a 25 MB message is
 // parsed in a quarter of the time (the page faults of first touch are most
-// of the cost), for a peak about a tenth larger.
+// of the cost).
 void* tryAllocateLargeBlock(std::size_t bytes) noexcept {
     void* block = nullptr;
 #if defined(__linux__)
