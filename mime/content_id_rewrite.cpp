@@ -64,7 +64,13 @@ public:
         unsigned char character = 0;
     };
 
-    ReversedReferences(const ContentIdList& list, const CaseFold& fold) : nodes_(1) {
+    ReversedReferences(const ContentIdList& list, const CaseFold& fold) {
+        // At most a node per character: made once at that size, the nodes of
+        // thousands of ids are not copied again and again as they grow.
+        std::size_t characters = 1;
+        for (const auto& entry : list) characters += sizeof kScheme - 1 + entry.first.size();
+        nodes_.reserve(characters);
+        nodes_.emplace_back();
         std::fill(std::begin(rootChildren_), std::end(rootChildren_), kNone);
         for (std::size_t i = 0; i < list.size(); ++i) {
             // An empty id would turn every reference into this one picture.
