@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "mime/inline_images.h"
+#include "platform/large_blocks.h"
 
 namespace {
 
@@ -66,7 +67,9 @@ public:
 
     ReversedReferences(const ContentIdList& list, const CaseFold& fold) {
         // At most a node per character: made once at that size, the nodes of
-        // thousands of ids are not copied again and again as they grow.
+        // thousands of ids are not copied again and again as they grow. Ids
+        // that share their ends share nodes, so the bound stays partly
+        // untouched, on small pages.
         std::size_t characters = 1;
         for (const auto& entry : list) characters += sizeof kScheme - 1 + entry.first.size();
         nodes_.reserve(characters);
@@ -147,7 +150,7 @@ private:
         }
     }
 
-    std::vector<Node> nodes_;
+    std::vector<Node, platform::SmallPagedAllocator<Node>> nodes_;
     std::int32_t rootChildren_[256];
     std::size_t longest_ = 0;
 };
@@ -209,17 +212,17 @@ std::int32_t firstFitting(const ReversedReferences& references, std::int32_t lon
     return best;
 }
 
-}  // namespace
+// Replaced stretches of the text as it came: start -> (end, entry). The
+// automaton and the sites are gone when the text is rebuilt.
+using Stretches = std::map<std::size_t, std::pair<std::size_t, std::int32_t>>;
 
-void rewriteContentIds(std::string& html, const ContentIdList& list) {
+Stretches claimStretches(const std::string& html, const ContentIdList& list) {
+    Stretches replaced;
     const CaseFold fold;
     const ReversedReferences references(list, fold);
-    if (references.empty()) return;
+    if (references.empty()) return replaced;
     const std::vector<Site> sites = findSites(html, references, fold);
-    if (sites.empty()) return;
 
-    // Replaced stretches of the text as it came: start -> (end, entry).
-    std::map<std::size_t, std::pair<std::size_t, std::int32_t>> replaced;
     // (entry, site, candidate node): the order the entry-by-entry rewriting takes them in.
     using Claim = std::tuple<std::int32_t, std::size_t, std::int32_t>;
     std::priority_queue<Claim, std::vector<Claim>, std::greater<Claim>> pending;
@@ -242,6 +245,14 @@ void rewriteContentIds(std::string& html, const ContentIdList& list) {
         const std::int32_t shorter = firstFitting(references, sites[siteIndex].longest, room);
         if (shorter != kNone) pending.emplace(references[shorter].entry, siteIndex, shorter);
     }
+    return replaced;
+}
+
+}  // namespace
+
+void rewriteContentIds(std::string& html, const ContentIdList& list) {
+    const Stretches replaced = claimStretches(html, list);
+    if (replaced.empty()) return;
 
     std::string rewritten;
     std::size_t grown = 0;

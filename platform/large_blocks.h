@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 namespace platform {
 
@@ -23,6 +25,28 @@ LargeBlock allocateLargeBlock(std::size_t bytes);
 // As allocateLargeBlock, never on huge pages: for a block that may stay
 // mostly unused, where one huge page would bring in 2 MB at its first byte.
 LargeBlock allocateSmallPagedBlock(std::size_t bytes);
+
+// A standard allocator on small pages, for a container reserved at a bound
+// it may stay well below: the pages it never touches cost nothing, where a
+// huge page (operator new in the Linux tool) would bring in 2 MB at once.
+template <class T>
+struct SmallPagedAllocator {
+    using value_type = T;
+    SmallPagedAllocator() = default;
+    template <class U>
+    SmallPagedAllocator(const SmallPagedAllocator<U>&) noexcept {}
+    T* allocate(std::size_t count) {
+        if (count > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
+        void* block = std::malloc(count == 0 ? 1 : count * sizeof(T));
+        if (!block) throw std::bad_alloc();
+        return static_cast<T*>(block);
+    }
+    void deallocate(T* block, std::size_t) noexcept { std::free(block); }
+    template <class U>
+    bool operator==(const SmallPagedAllocator<U>&) const noexcept { return true; }
+    template <class U>
+    bool operator!=(const SmallPagedAllocator<U>&) const noexcept { return false; }
+};
 
 // The same block without the test switch below: null when memory is
 // exhausted. Released with std::free.
