@@ -31,6 +31,15 @@ void parseSourceMessage(MimePart& root) {
     root.parse(cursor, nullptr);
 }
 
+// Lists the tree's pictures in one allocation: with thousands of them the
+// list's doubling would hold its old copy beside the new.
+void saveInlineImages(MimePart& root, ContentIdList& list) {
+    std::size_t images = 0;
+    forEachPart(root, [&](const MimePart& part) { images += beginsWithNoCase(part.type, "image") ? 1 : 0; });
+    list.reserve(images);
+    visit(root, saveInlineImage, list);
+}
+
 // Steps that read and prepare; false when the flow stops early.
 bool prepare(ComposeSession& session, const std::string& templatePath, const std::function<void()>& beforeSavingFiles,
              ComposeResult& result) {
@@ -75,14 +84,14 @@ bool prepare(ComposeSession& session, const std::string& templatePath, const std
     visit2(*sourceRoot, saveAttachment, session.attachments, true);
 
     ContentIdList contentIds;
-    visit(*sourceRoot, saveInlineImage, contentIds);
+    saveInlineImages(*sourceRoot, contentIds);
     // Its files are written: the message's lines (as large as the message)
     // are not held while the body is rewritten and the template prepared.
     sourceRoot.reset();
     rewriteContentIds(session.quotedBody, contentIds);
     contentIds.clear();
 
-    visit(templateRoot, saveInlineImage, contentIds);
+    saveInlineImages(templateRoot, contentIds);
     extractHtmlPart(templateRoot, session.templateText);
     rewriteContentIds(session.templateText, contentIds);
     return true;
