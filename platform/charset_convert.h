@@ -17,6 +17,12 @@ namespace platform {
 // the code page's default character), never a look-alike.
 std::optional<std::string> convertCharset(const std::string& text, const std::string& from, const std::string& to);
 
+// The same over `text` itself: true when converted (`text` then holds the
+// result), false with `text` as it was. On Linux a text already in the
+// target charset is not copied, and one of a single-byte charset grows into
+// UTF-8 in its own memory where its capacity has room.
+bool convertCharsetInPlace(std::string& text, const std::string& from, const std::string& to);
+
 // Mail labels text "us-ascii" that holds 8-bit bytes more often than not:
 // such text is read as UTF-8 where it is valid UTF-8, else as windows-1252
 // (as the WHATWG Encoding Standard reads the label). UTF-7 is 7-bit: text

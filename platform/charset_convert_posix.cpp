@@ -5,10 +5,16 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cstring>
+#include <array>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <utility>
 
 #include "platform/charset_names.h"
 #include "platform/charset_convert.h"
+#include "platform/no_destructor.h"
 #include "platform/seven_bit_charsets.h"
 
 namespace platform {
@@ -84,6 +90,104 @@ std::optional<std::string> toUtf8Strict(const std::string& text, const std::stri
     return out;
 }
 
+// Charsets of one byte per character whose bytes never combine (glibc's
+// WINDOWS-1258 joins a letter and a following accent, so it is not one).
+bool isPlainSingleByte(const std::string& charset) {
+    return charset.compare(0, 9, "ISO-8859-") == 0 || charset == "KOI8-R" || charset == "KOI8-U" ||
+           (charset.compare(0, 8, "WINDOWS-") == 0 && charset != "WINDOWS-1258");
+}
+
+// What iconv makes of each byte of a plain single-byte charset on its own,
+// so that a large body is decoded in one pass, without iconv's detour
+// through UCS-4: the same text, and the same failure on a byte the charset
+// does not define.
+class SingleByteDecoder {
+public:
+    explicit SingleByteDecoder(const std::string& charset) {
+        for (int byte = 0; byte < 256; ++byte) {
+            Iconv converter(charset, "UTF-8");
+            if (!converter.valid()) return;
+            std::string utf8;
+            if (!converter.convert(std::string(1, static_cast<char>(byte)), utf8, false)) continue;  // undefined
+            if (utf8.empty() || utf8.size() > kLongest) return;  // not one character a byte after all
+            if (!isWellFormedUtf8(utf8)) continue;
+            utf8.copy(characters_[byte].data(), utf8.size());
+            lengths_[byte] = static_cast<unsigned char>(utf8.size());
+        }
+        valid_ = true;
+    }
+
+    bool valid() const { return valid_; }
+
+    std::optional<std::string> decode(const std::string& text) const {
+        const auto size = decodedSize(text);
+        if (!size) return std::nullopt;
+        std::string out(*size, '\0');
+        char* at = out.data();
+        for (const char c : text) at = put(static_cast<unsigned char>(c), at);
+        return out;
+    }
+
+    // Over the text itself where its capacity holds the result, from the
+    // end backwards: a character never lands before the byte it comes from
+    // is read. False, the text untouched, when a byte is undefined.
+    bool decodeInPlace(std::string& text) const {
+        const auto size = decodedSize(text);
+        if (!size) return false;
+        if (*size > text.capacity()) {
+            text = *decode(text);
+            return true;
+        }
+        const std::size_t given = text.size();
+        text.resize(*size);
+        char* const start = text.data();
+        char* at = start + *size;
+        for (std::size_t i = given; i-- > 0;) {
+            const auto byte = static_cast<unsigned char>(start[i]);
+            at -= lengths_[byte];
+            put(byte, at);
+        }
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kLongest = 3;  // every such character lies in the BMP
+
+    std::optional<std::size_t> decodedSize(const std::string& text) const {
+        std::size_t size = 0;
+        for (const char c : text) {
+            const unsigned char length = lengths_[static_cast<unsigned char>(c)];
+            if (length == 0) return std::nullopt;
+            size += length;
+        }
+        return size;
+    }
+
+    // Writes the byte's character at `at`; the position after it.
+    char* put(unsigned char byte, char* at) const {
+        const unsigned char length = lengths_[byte];
+        const char* utf8 = characters_[byte].data();
+        at[0] = utf8[0];
+        if (length > 1) at[1] = utf8[1];
+        if (length > 2) at[2] = utf8[2];
+        return at + length;
+    }
+
+    std::array<std::array<char, kLongest>, 256> characters_{};
+    std::array<unsigned char, 256> lengths_{};
+    bool valid_ = false;
+};
+
+// One decoder per charset, made on first use.
+const SingleByteDecoder& singleByteDecoder(const std::string& charset) {
+    static NoDestructor<std::mutex> lock;
+    static NoDestructor<std::map<std::string, std::unique_ptr<SingleByteDecoder>>> decoders;
+    const std::lock_guard<std::mutex> guard(lock.get());
+    auto& decoder = decoders.get()[charset];
+    if (!decoder) decoder = std::make_unique<SingleByteDecoder>(charset);
+    return *decoder;
+}
+
 std::optional<std::string> fromUtf8Substituting(const std::string& utf8, const std::string& to) {
     Iconv converter("UTF-8", to);
     if (!converter.valid()) return std::nullopt;
@@ -104,6 +208,10 @@ std::optional<std::string> decodeToUtf8(const std::string& text, const std::stri
     // large UTF-8 body is only checked.
     if (charset == kLocalCodePage || charset == "UTF-8") {
         return isWellFormedUtf8(text) ? std::optional<std::string>(text) : std::nullopt;
+    }
+    if (isPlainSingleByte(charset)) {
+        const SingleByteDecoder& decoder = singleByteDecoder(charset);
+        if (decoder.valid()) return decoder.decode(text);
     }
     return toUtf8Strict(text, charset);
 }
@@ -127,6 +235,22 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
     auto utf8 = decodeToUtf8(text, *source);
     if (!utf8) return std::nullopt;
     return encodeFromUtf8(std::move(*utf8), *target);
+}
+
+bool convertCharsetInPlace(std::string& text, const std::string& from, const std::string& to) {
+    const auto source = canonicalCharsetName(from);
+    const auto target = canonicalCharsetName(to);
+    if (!source || !target) return false;
+    const bool toUtf8 = *target == kLocalCodePage || *target == "UTF-8";
+    if (toUtf8 && (*source == kLocalCodePage || *source == "UTF-8")) return isWellFormedUtf8(text);
+    if (toUtf8 && isPlainSingleByte(*source)) {
+        const SingleByteDecoder& decoder = singleByteDecoder(*source);
+        if (decoder.valid()) return decoder.decodeInPlace(text);
+    }
+    auto converted = convertCharset(text, from, to);
+    if (!converted) return false;
+    text = std::move(*converted);
+    return true;
 }
 
 bool systemCodePageLeadByte(unsigned char) { return false; }

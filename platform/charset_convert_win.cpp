@@ -122,6 +122,13 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
     return encode(*wide, *target);
 }
 
+bool convertCharsetInPlace(std::string& text, const std::string& from, const std::string& to) {
+    auto converted = convertCharset(text, from, to);
+    if (!converted) return false;
+    text = std::move(*converted);
+    return true;
+}
+
 bool systemCodePageLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 }  // namespace platform

@@ -6,22 +6,41 @@
 
 namespace {
 
-// Each decoder's two forms agree: into a fresh text, and over the encoded
-// text itself.
-template <std::string (*Fresh)(std::string_view), void (*InPlace)(std::string&)>
-std::string bothForms(std::string_view encoded) {
+// Each decoder's forms agree: into a fresh text, over the encoded text
+// itself, and over pieces of it, as a file is decoded (`split` says where
+// a piece may end).
+template <std::string (*Fresh)(std::string_view), void (*InPlace)(std::string&), typename Pieces>
+std::string everyForm(std::string_view encoded, Pieces&& decodeInPieces) {
     std::string inPlace(encoded);
     InPlace(inPlace);
     std::string fresh = Fresh(encoded);
     EXPECT_EQ(inPlace, fresh) << encoded;
+    for (std::size_t split = 0; split <= encoded.size(); ++split) {
+        std::string text(encoded);
+        EXPECT_EQ(decodeInPieces(text, split), fresh) << encoded << " split at " << split;
+    }
     return fresh;
 }
 
 std::string decodeBase64(std::string_view encoded) {
-    return bothForms<hostsim::decodeBase64, hostsim::decodeBase64InPlace>(encoded);
+    return everyForm<hostsim::decodeBase64, hostsim::decodeBase64InPlace>(encoded, [](std::string& text, std::size_t split) {
+        hostsim::Base64Decoder decoder;
+        const std::size_t first = decoder.decode(text.data(), split, text.data());
+        const std::size_t second = decoder.decode(text.data() + split, text.size() - split, text.data() + first);
+        return text.substr(0, first + second);
+    });
 }
 std::string decodeQuotedPrintable(std::string_view encoded) {
-    return bothForms<hostsim::decodeQuotedPrintable, hostsim::decodeQuotedPrintableInPlace>(encoded);
+    return everyForm<hostsim::decodeQuotedPrintable, hostsim::decodeQuotedPrintableInPlace>(
+        encoded, [](std::string& text, std::size_t split) {
+            // Pieces end after a line feed.
+            const std::size_t lineEnd = text.rfind('\n', split == 0 ? 0 : split - 1);
+            const std::size_t cut = split == 0 || lineEnd == std::string::npos ? 0 : lineEnd + 1;
+            const std::size_t first = hostsim::decodeQuotedPrintableInPlace(text.data(), cut);
+            std::string rest = text.substr(cut);
+            const std::size_t second = hostsim::decodeQuotedPrintableInPlace(rest.data(), rest.size());
+            return text.substr(0, first) + rest.substr(0, second);
+        });
 }
 
 std::string allBytes() {

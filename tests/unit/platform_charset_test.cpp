@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <iconv.h>
+#endif
+
+#include <optional>
 #include <string>
 
 #include "platform/charset_convert.h"
@@ -83,6 +88,69 @@ TEST(ConvertCharset, MissingCharactersBecomeQuestionMarks) {
     const auto jis = convertCharset(kNihongoUtf8 + "\xE2\x82\xAC" + kNihongoUtf8, "UTF-8", "ISO-2022-JP");
     ASSERT_TRUE(jis);
     EXPECT_EQ(convertCharset(*jis, "ISO-2022-JP", "UTF-8"), kNihongoUtf8 + "?" + kNihongoUtf8);
+}
+
+#if !defined(_WIN32)
+// Single-byte charsets are decoded through a table of iconv's own answers:
+// every byte, and a text of all of them, comes out as iconv gives it, with
+// the same refusal of a byte the charset leaves undefined. WINDOWS-1258,
+// whose accents join the letter before them, still goes through iconv.
+TEST(ConvertCharset, SingleByteCharsetsDecodeAsIconvDoes) {
+    const auto iconvToUtf8 = [](const std::string& text, const char* charset) -> std::optional<std::string> {
+        const iconv_t handle = iconv_open("UTF-8", charset);
+        EXPECT_NE(handle, reinterpret_cast<iconv_t>(-1)) << charset;
+        std::string out(text.size() * 4 + 4, '\0');
+        char* in = const_cast<char*>(text.data());
+        std::size_t inLeft = text.size();
+        char* at = out.data();
+        std::size_t outLeft = out.size();
+        const bool converted = iconv(handle, &in, &inLeft, &at, &outLeft) != static_cast<std::size_t>(-1);
+        iconv_close(handle);
+        if (!converted) return std::nullopt;
+        out.resize(out.size() - outLeft);
+        return out;
+    };
+    std::string everyByte;
+    for (int byte = 1; byte < 256; ++byte) everyByte += static_cast<char>(byte);
+    for (const char* charset : {"ISO-8859-1", "ISO-8859-2", "ISO-8859-6", "ISO-8859-7", "ISO-8859-11", "ISO-8859-15",
+                                "WINDOWS-1250", "WINDOWS-1251", "WINDOWS-1252", "WINDOWS-1255", "KOI8-R", "KOI8-U"}) {
+        for (int byte = 0; byte < 256; ++byte) {
+            const std::string one(1, static_cast<char>(byte));
+            EXPECT_EQ(convertCharset("a" + one + "z", charset, "UTF-8"), iconvToUtf8("a" + one + "z", charset))
+                << charset << " byte " << byte;
+        }
+        EXPECT_EQ(convertCharset(everyByte, charset, "UTF-8"), iconvToUtf8(everyByte, charset)) << charset;
+    }
+    EXPECT_EQ(convertCharset("A\xEC", "windows-1258", "UTF-8"), "\xC3\x81");  // A and its accent: one letter
+}
+#endif
+
+// Over the text itself, with room in its capacity or without, the result
+// is convertCharset's; a text that cannot be converted is left as it was.
+TEST(ConvertCharset, InPlaceGivesTheSameTextOrLeavesItAlone) {
+    const struct {
+        std::string text;
+        const char* from;
+        const char* to;
+    } cases[] = {
+        {"caf\xE9 cr\xE8me " + std::string(300, '\xE0'), "ISO-8859-1", "UTF-8"},
+        {"\x80 and \x9F", "windows-1252", "UTF-8"},
+        {"\x81 is undefined", "windows-1252", "UTF-8"},
+        {"caf\xC3\xA9", "UTF-8", "UTF-8"},
+        {"\xC3 cut", "UTF-8", "UTF-8"},
+        {kZhongwenGb, "GB2312", "UTF-8"},
+        {"caf\xC3\xA9", "UTF-8", "ISO-8859-1"},
+        {"abc", "x-klingon", "UTF-8"},
+    };
+    for (const auto& c : cases) {
+        const auto expected = convertCharset(c.text, c.from, c.to);
+        for (const std::size_t room : {std::size_t{0}, c.text.size() * 3}) {
+            std::string text = c.text;
+            text.reserve(text.size() + room);
+            EXPECT_EQ(platform::convertCharsetInPlace(text, c.from, c.to), expected.has_value()) << c.text;
+            EXPECT_EQ(text, expected.value_or(c.text)) << c.text << " with room " << room;
+        }
+    }
 }
 
 TEST(ConvertCharset, InvalidInputAndUnknownNamesGiveNone) {

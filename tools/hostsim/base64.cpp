@@ -24,19 +24,20 @@ constexpr std::array<signed char, 256> sextets() {
 
 constexpr std::array<signed char, 256> kSextets = sextets();
 
+}  // namespace
+
 // Line breaks, white space and any other stray character are skipped; the
 // first "=" ends the data, as whatever follows padding is not base64. `out`
 // may be `in` itself: no byte is written before the characters it comes from
 // are read. Returns the bytes written.
-std::size_t decodeBase64Into(const char* text, std::size_t size, char* out) {
+std::size_t Base64Decoder::decode(const char* text, std::size_t size, char* out) {
+    if (ended_) return 0;
     const auto* in = reinterpret_cast<const unsigned char*>(text);
     std::size_t written = 0;
-    unsigned bits = 0;
-    int bitCount = 0;
     for (std::size_t i = 0; i < size;) {
         // Four characters of the alphabet in a row (nearly all of a body
         // split into lines) give three bytes at once.
-        if (bitCount == 0 && i + 4 <= size) {
+        if (bitCount_ == 0 && i + 4 <= size) {
             const int a = kSextets[in[i]], b = kSextets[in[i + 1]], c = kSextets[in[i + 2]], d = kSextets[in[i + 3]];
             if ((a | b | c | d) >= 0) {
                 const unsigned group = static_cast<unsigned>(a << 18 | b << 12 | c << 6 | d);
@@ -49,27 +50,28 @@ std::size_t decodeBase64Into(const char* text, std::size_t size, char* out) {
         }
         const signed char sextet = kSextets[in[i++]];
         if (sextet < 0) {
-            if (sextet == kPadding) break;
+            if (sextet == kPadding) {
+                ended_ = true;
+                break;
+            }
             continue;
         }
-        bits = (bits << 6) | static_cast<unsigned>(sextet);
-        bitCount += 6;
-        if (bitCount >= 8) {
-            bitCount -= 8;
-            out[written++] = static_cast<char>((bits >> bitCount) & 0xFF);
+        bits_ = (bits_ << 6) | static_cast<unsigned>(sextet);
+        bitCount_ += 6;
+        if (bitCount_ >= 8) {
+            bitCount_ -= 8;
+            out[written++] = static_cast<char>((bits_ >> bitCount_) & 0xFF);
         }
     }
     return written;
 }
 
-}  // namespace
-
 std::string decodeBase64(std::string_view encoded) {
     std::string out(encoded.size() / 4 * 3 + 3, '\0');
-    out.resize(decodeBase64Into(encoded.data(), encoded.size(), out.data()));
+    out.resize(Base64Decoder().decode(encoded.data(), encoded.size(), out.data()));
     return out;
 }
 
-void decodeBase64InPlace(std::string& text) { text.resize(decodeBase64Into(text.data(), text.size(), text.data())); }
+void decodeBase64InPlace(std::string& text) { text.resize(Base64Decoder().decode(text.data(), text.size(), text.data())); }
 
 }  // namespace hostsim

@@ -2,6 +2,7 @@
 // plug-in does with the host's results is tested against real data.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,24 @@ std::string decodeQuotedPrintable(std::string_view encoded);
 // second block beside it.
 void decodeBase64InPlace(std::string& text);
 void decodeQuotedPrintableInPlace(std::string& text);
+// Base64 fed in pieces, as a file is read: a piece may end anywhere, even
+// inside a group of four.
+class Base64Decoder {
+public:
+    // Decodes the next piece into `out`, which may be `text` itself; the
+    // bytes written.
+    std::size_t decode(const char* text, std::size_t size, char* out);
+
+private:
+    unsigned bits_ = 0;
+    int bitCount_ = 0;
+    bool ended_ = false;  // padding was read: nothing after it is data
+};
+// Quoted-printable text of whole lines (the last may lack its line end only
+// at the end of the text), decoded over itself: the bytes written. Pieces of
+// whole lines decode one after another as the text would at once.
+std::size_t decodeQuotedPrintableInPlace(char* text, std::size_t size);
+
 // Resolves RFC 2047 encoded words (B and Q) into the target character set;
 // white space between two adjacent encoded words is dropped. Text outside
 // them that holds 8-bit bytes is converted too: from UTF-8 where it is valid
@@ -24,5 +43,6 @@ std::string decodeEncodedWords(const std::string& text, const std::string& targe
                                const std::string& rawCharset = "");
 // The host converts with the same code as the plug-in's names.
 using platform::convertCharset;
+using platform::convertCharsetInPlace;
 
 }  // namespace hostsim

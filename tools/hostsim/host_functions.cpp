@@ -4,8 +4,12 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <string_view>
 
 #include "platform/files.h"
+#include "platform/large_blocks.h"
 #include "text/no_case.h"
 #include "tools/hostsim/converters.h"
 #include "tools/hostsim/sim_host.h"
@@ -49,25 +53,65 @@ char* storedSourceBlock(const std::string& path, std::size_t offset) {
     return block;
 }
 
-int convertFile(const char* outputPath, const char* inputPath, void (*decodeInPlace)(std::string&)) {
+// Decodes a piece of a file over itself: returns the bytes written and sets
+// `consumed` to the characters used; the rest comes again at the front of
+// the next piece. `atEnd`: nothing follows the piece.
+using PieceDecoder = std::function<std::size_t(char* piece, std::size_t size, bool atEnd, std::size_t& consumed)>;
+
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using OwnedFile = std::unique_ptr<std::FILE, FileClose>;
+
+// The file is read and decoded a piece at a time: a large attachment is not
+// held in memory, its text and its bytes are never there at once. A file
+// decoded into itself (as the plug-in saves attachments) is written over
+// behind what is read, which decoding never overtakes, and cut to length,
+// not emptied first: ext4 writes a file emptied and filled again to disk
+// when it is closed, which made saving thousands of attachments several
+// times slower than copying them.
+int convertFile(const char* outputPath, const char* inputPath, const PieceDecoder& decode) {
     if (!outputPath || !inputPath) return 0;
-    auto input = platform::readFile(inputPath);
-    if (!input) return 0;
-    std::string& decoded = *input;
-    decodeInPlace(decoded);
-    // The host writes binary output whole, NULs included, in one write. A
-    // file decoded into itself (as the plug-in saves attachments) is written
-    // over and cut to length, not emptied first: ext4 writes a file emptied
-    // and filled again to disk when it is closed, which made saving
-    // thousands of attachments several times slower than copying them.
+    const OwnedFile reader(platform::openFile(inputPath, "rb"));
+    if (!reader) return 0;
     const bool inPlace = std::strcmp(outputPath, inputPath) == 0;
-    std::FILE* file = inPlace ? platform::openFile(outputPath, "r+b") : nullptr;
-    if (!file) file = platform::openFile(outputPath, "wb");
-    if (!file) return 0;
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    const bool ok = std::fwrite(decoded.data(), 1, decoded.size(), file) == decoded.size() &&
-                    platform::truncateOpenFile(file, decoded.size());
-    return std::fclose(file) == 0 && ok ? 1 : 0;
+    OwnedFile writer(inPlace ? platform::openFile(outputPath, "r+b") : nullptr);
+    if (!writer) writer.reset(platform::openFile(outputPath, "wb"));
+    if (!writer) return 0;
+    std::setvbuf(reader.get(), nullptr, _IONBF, 0);
+    std::setvbuf(writer.get(), nullptr, _IONBF, 0);
+
+    // Small files (most attachments and pictures) take a small piece; a
+    // file that fills its piece is read in larger ones, up to the largest.
+    constexpr std::size_t kFirstPiece = 16 * 1024;
+    constexpr std::size_t kLargestPiece = 256 * 1024;
+    std::size_t capacity = kFirstPiece;
+    platform::LargeBlock buffer = platform::allocateSmallPagedBlock(capacity);
+    std::size_t held = 0;
+    unsigned long long written = 0;
+    bool ok = true;
+    for (;;) {
+        const std::size_t room = capacity - held;
+        const std::size_t got = std::fread(buffer.get() + held, 1, room, reader.get());
+        held += got;
+        const bool atEnd = got == 0;
+        std::size_t consumed = 0;
+        const std::size_t produced = decode(buffer.get(), held, atEnd, consumed);
+        ok = ok && std::fwrite(buffer.get(), 1, produced, writer.get()) == produced;
+        written += produced;
+        std::memmove(buffer.get(), buffer.get() + consumed, held - consumed);
+        held -= consumed;
+        if (atEnd) break;
+        // A line longer than the piece makes it grow as well.
+        if ((got == room && capacity < kLargestPiece) || held == capacity) {
+            platform::LargeBlock larger = platform::allocateSmallPagedBlock(capacity * 2);
+            std::memcpy(larger.get(), buffer.get(), held);
+            buffer = std::move(larger);
+            capacity *= 2;
+        }
+    }
+    ok = ok && !std::ferror(reader.get()) && platform::truncateOpenFile(writer.get(), written);
+    return std::fclose(writer.release()) == 0 && ok ? 1 : 0;
 }
 
 const char* convertToLocal(const char* slot, const char* text, const std::string& from) {
@@ -231,12 +275,21 @@ const char* BKA_CALL BKA_UTF_7(const char* text, int /*direction*/) {
 
 int BKA_CALL BKA_B64Convert(const char* outputPath, const char* inputPath, int /*flags*/) {
     record("BKA_B64Convert");
-    return convertFile(outputPath, inputPath, &hostsim::decodeBase64InPlace);
+    hostsim::Base64Decoder decoder;
+    return convertFile(outputPath, inputPath, [&](char* piece, std::size_t size, bool, std::size_t& consumed) {
+        consumed = size;
+        return decoder.decode(piece, size, piece);
+    });
 }
 
 int BKA_CALL BKA_QPConvert(const char* outputPath, const char* inputPath, int /*flags*/) {
     record("BKA_QPConvert");
-    return convertFile(outputPath, inputPath, &hostsim::decodeQuotedPrintableInPlace);
+    return convertFile(outputPath, inputPath, [](char* piece, std::size_t size, bool atEnd, std::size_t& consumed) {
+        // Whole lines only, until the end.
+        const std::size_t lastLineFeed = std::string_view(piece, size).rfind('\n');
+        consumed = atEnd ? size : lastLineFeed == std::string_view::npos ? 0 : lastLineFeed + 1;
+        return hostsim::decodeQuotedPrintableInPlace(piece, consumed);
+    });
 }
 
 const char* BKA_CALL BKA_MIMEHeader(const char* text, char* buffer, int size, int /*flags*/) {

@@ -230,9 +230,9 @@ SimMessage loadMessage(std::string rawSource, const std::string& localCodePage) 
     message.charset = topCharset;
     if (body) {
         if (!body->charset.empty()) message.charset = body->charset;
-        auto converted = message.charset.empty() ? std::nullopt
-                                                 : convertCharset(body->text, message.charset, localCodePage);
-        message.bodyText = converted ? std::move(*converted) : std::move(body->text);
+        // Converted over the decoded text itself; left as it is when it cannot be.
+        if (!message.charset.empty()) convertCharsetInPlace(body->text, message.charset, localCodePage);
+        message.bodyText = std::move(body->text);
     }
     return message;
 }

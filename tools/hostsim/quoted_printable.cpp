@@ -95,10 +95,12 @@ std::string decodeQuotedPrintable(std::string_view encoded) {
     return out;
 }
 
-void decodeQuotedPrintableInPlace(std::string& text) {
-    InPlaceWriter writer(text.data());
-    decodeQuotedPrintableTo(text, writer);
-    text.resize(writer.written());
+std::size_t decodeQuotedPrintableInPlace(char* text, std::size_t size) {
+    InPlaceWriter writer(text);
+    decodeQuotedPrintableTo(std::string_view(text, size), writer);
+    return writer.written();
 }
+
+void decodeQuotedPrintableInPlace(std::string& text) { text.resize(decodeQuotedPrintableInPlace(text.data(), text.size())); }
 
 }  // namespace hostsim
