@@ -22,13 +22,37 @@
 namespace {
 
 constexpr int kMimeTypeBufferSize = 50;
-void parseSourceMessage(MimePart& root) {
-    const HostBlock source(hostApi().BKA_GetSource(hostApi().BKA_GetCurrentMail()));
+// The message's source and its tree, which serves only to save attachments
+// and pictures: the body comes from the host.
+struct SourceTree {
+    HostBlock text;  // declared first: the tree may read its bodies in place
+    std::unique_ptr<MimePart> root;
+};
+
+// Saved bodies read in place keep the whole source while the body is
+// prepared. That pays where they are nearly all of it (attachments): they
+// are then not held twice. Else (a long text beside a few pictures) they
+// are copied and the source goes at once, before the body's own copies
+// stand beside it.
+SourceTree parseSourceMessage() {
+    SourceTree tree;
+    tree.root = std::make_unique<MimePart>();
+    tree.root->setBodyFilter(bodyIsSaved);
+    tree.root->setBodiesInPlace();
+    tree.text.reset(hostApi().BKA_GetSource(hostApi().BKA_GetCurrentMail()));
     // No source (a host out of memory for a large message) would answer
     // without the message's attachments and pictures, as if it had none.
-    if (!source) throw std::runtime_error("the host gave no source");
-    const char* cursor = source.get();
-    root.parse(cursor, nullptr);
+    if (!tree.text) throw std::runtime_error("the host gave no source");
+    const char* cursor = tree.text.get();
+    tree.root->parse(cursor, nullptr);
+    const auto parsed = static_cast<std::size_t>(cursor - tree.text.get());
+    std::size_t inPlace = 0;
+    forEachPart(*tree.root, [&](const MimePart& part) { inPlace += part.body.lengthInPlace(); });
+    if (inPlace < parsed / 4 * 3) {
+        forEachPart(*tree.root, [](MimePart& part) { part.body.storeLinesInPlace(); });
+        tree.text.reset();
+    }
+    return tree;
 }
 
 // Lists the tree's pictures in one allocation: with thousands of them the
@@ -43,11 +67,7 @@ void saveInlineImages(MimePart& root, ContentIdList& list) {
 // Steps that read and prepare; false when the flow stops early.
 bool prepare(ComposeSession& session, const std::string& templatePath, const std::function<void()>& beforeSavingFiles,
              ComposeResult& result) {
-    auto sourceRoot = std::make_unique<MimePart>();
-    // The tree serves only to save attachments and pictures; the body comes
-    // from the host.
-    sourceRoot->setBodyFilter(bodyIsSaved);
-    parseSourceMessage(*sourceRoot);
+    SourceTree source = parseSourceMessage();
 
     {
         HostBuffer mimeType(kMimeTypeBufferSize);
@@ -81,13 +101,14 @@ bool prepare(ComposeSession& session, const std::string& templatePath, const std
 
     if (beforeSavingFiles) beforeSavingFiles();
 
-    visit2(*sourceRoot, saveAttachment, session.attachments, true);
+    visit2(*source.root, saveAttachment, session.attachments, true);
 
     ContentIdList contentIds;
-    saveInlineImages(*sourceRoot, contentIds);
+    saveInlineImages(*source.root, contentIds);
     // Its files are written: the message's lines (as large as the message)
     // are not held while the body is rewritten and the template prepared.
-    sourceRoot.reset();
+    source.root.reset();
+    source.text.reset();
     rewriteContentIds(session.quotedBody, contentIds);
     contentIds.clear();
 

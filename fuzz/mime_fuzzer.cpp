@@ -96,26 +96,44 @@ void exercise(MimePart& root) {
     rewriteContentIds(html, images);
 }
 
-// The compose flow's tree keeps only the bodies it saves: apart from the
-// other bodies, it must be the whole tree.
-void checkFilteredTree(const std::string& text, MimePart& whole) {
+// Every part's lines, list by list, in pre-order.
+std::vector<std::string> listsOf(MimePart& root, bool bodies = true) {
+    std::vector<std::string> lists;
+    forEachPart(root, [&](MimePart& part) {
+        lists.push_back(part.type + "/" + part.subtype);
+        lists.push_back(joinLines(part.headers));
+        lists.push_back(bodies ? joinLines(part.body) : std::string());
+        lists.push_back(joinLines(part.epilogue));
+    });
+    return lists;
+}
+
+// A tree that reads its bodies in place must hold what one that copies them
+// holds. The compose flow's tree keeps only the bodies it saves, in place:
+// apart from the other bodies it must be the whole tree, and stay so once
+// those bodies are copied out and the text is gone.
+void checkTreesAgree(const std::string& text, MimePart& inPlace) {
+    MimePart copied;
+    const char* cursor = text.c_str();
+    copied.parse(cursor, nullptr);
+    if (listsOf(inPlace) != listsOf(copied)) fail("the tree read in place differs from the copied one");
+
+    std::string source = text;
     MimePart filtered;
     filtered.setBodyFilter(bodyIsSaved);
-    const char* cursor = text.c_str();
+    filtered.setBodiesInPlace();
+    cursor = source.c_str();
     filtered.parse(cursor, nullptr);
-    std::vector<MimePart*> wholeParts;
-    forEachPart(whole, [&](MimePart& part) { wholeParts.push_back(&part); });
+    std::vector<std::string> expected = listsOf(copied, false);
     std::size_t index = 0;
-    forEachPart(filtered, [&](MimePart& part) {
-        if (index >= wholeParts.size()) fail("the filtered tree has more parts");
-        const MimePart& same = *wholeParts[index++];
-        if (part.type != same.type || part.subtype != same.subtype || joinLines(part.headers) != joinLines(same.headers) ||
-            joinLines(part.epilogue) != joinLines(same.epilogue))
-            fail("the filtered tree differs beyond its bodies");
-        if (joinLines(part.body) != (bodyIsSaved(same) ? joinLines(same.body) : std::string()))
-            fail("the filtered tree dropped a saved body or kept another");
+    forEachPart(copied, [&](MimePart& part) {
+        if (bodyIsSaved(part)) expected[index + 2] = joinLines(part.body);
+        index += 4;
     });
-    if (index != wholeParts.size()) fail("the filtered tree has fewer parts");
+    if (listsOf(filtered) != expected) fail("the filtered tree dropped a saved body, kept another or differs beyond them");
+    forEachPart(filtered, [](MimePart& part) { part.body.storeLinesInPlace(); });
+    source.assign(source.size(), 'x');
+    if (listsOf(filtered) != expected) fail("bodies copied out of the text differ");
 }
 
 }  // namespace
@@ -147,10 +165,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     {
         MimePart root;
+        root.setBodiesInPlace();
         const char* cursor = text.c_str();
         root.parse(cursor, nullptr);
         if (cursor < text.c_str() || cursor > text.c_str() + std::strlen(text.c_str())) fail("cursor out of the text");
-        checkFilteredTree(text, root);
+        checkTreesAgree(text, root);
         exercise(root);
     }
     if (hostsim::simHost().outstandingBlocks() != 0) fail("host blocks not given back");

@@ -66,8 +66,7 @@ void saveInlineImage(MimePart& part, ContentIdList& list) {
     const std::string copyPath =
         std::string(folder ? folder : "") + fileName.substr(0, dot == std::string::npos ? fileName.size() : dot) + ".timg";
 
-    const std::string stored = joinLines(part.body);
-    platform::writeFile(stored, copyPath);
+    writeLines(part.body, copyPath);
     std::string encoding;
     part.headerValue("Content-Transfer-Encoding", kHeaderCapacity, encoding);
     if (beginsWithNoCase(encoding, "quoted-printable")) {
@@ -77,7 +76,7 @@ void saveInlineImage(MimePart& part, ContentIdList& list) {
     } else {
         // Not transfer-encoded: the stored lines are the picture, so the
         // reference gets a file to point at.
-        platform::writeFile(stored, imagePath);
+        writeLines(part.body, imagePath);
     }
     list.emplace_back(trimContentId(contentId), imagePath);
 }

@@ -35,11 +35,12 @@ public:
     // Grows the storage last handed out, which ends at `end`, by `bytes`:
     // the start of the new bytes, or null when something else was allocated
     // since or the block has no room left.
-    char* extend(char* end, std::size_t bytes) {
+    char* extend(const char* end, std::size_t bytes) {
         if (end != next_ || bytes > left_) return nullptr;
+        char* const grown = next_;
         next_ += bytes;
         left_ -= bytes;
-        return end;
+        return grown;
     }
 
     // Bytes taken from the system so far.

@@ -7,6 +7,9 @@
 // the text. A list appended to while nothing else was stored after it grows
 // its last run in place, so a line costs its text and one byte: a message of
 // short lines is not held at twice its size.
+//
+// A run may instead be a view: a stretch of a text that outlives the list,
+// made of lines that each end in CR LF there, read in place and not copied.
 #pragma once
 
 #include <cstddef>
@@ -22,9 +25,16 @@
 class LineList {
     struct Run {
         Run* next;
-        char* end;  // past the last entry
+        const char* end;   // past the last entry
+        const char* view;  // a view's first line; null for stored entries
         char* entries() { return reinterpret_cast<char*>(this + 1); }
-        const char* entries() const { return reinterpret_cast<const char*>(this + 1); }
+        const char* begin() const { return view ? view : reinterpret_cast<const char*>(this + 1); }
+        // The entry at `entry` of this run.
+        std::string_view at(const char* entry) const {
+            if (!view) return entryAt(entry);
+            const void* lineFeed = std::memchr(entry, '\n', static_cast<std::size_t>(end - entry));
+            return std::string_view(entry, static_cast<std::size_t>(static_cast<const char*>(lineFeed) - entry) + 1);
+        }
     };
 
     static constexpr unsigned char kLongLength = 255;
@@ -50,6 +60,33 @@ public:
     void appendLine(std::string_view content);
     // Appends `text` as it stands (the caller has put the CR LF in it).
     void appendText(std::string_view text);
+    // Appends the line `line` without copying it: it must end in CR LF, hold
+    // no other LF, and stay unchanged as long as the list. A line that
+    // follows the previous one in that text widens the same view.
+    void appendInPlace(std::string_view line);
+
+    // Calls `visit` with the lines' text in order, in pieces: the lines of a
+    // view at once, stored lines one by one.
+    template <typename Visit>
+    void forEachPiece(Visit&& visit) const {
+        for (const Run* run = firstRun_; run; run = run->next) {
+            if (run->view) {
+                visit(std::string_view(run->view, static_cast<std::size_t>(run->end - run->view)));
+                continue;
+            }
+            for (const char* entry = run->begin(); entry != run->end;) {
+                const std::string_view line = entryAt(entry);
+                visit(line);
+                entry = line.data() + line.size();
+            }
+        }
+    }
+
+    // Characters of the lines read in place.
+    std::size_t lengthInPlace() const;
+    // Copies the lines read in place into the list's storage, so that their
+    // text may go.
+    void storeLinesInPlace();
 
     // Forgets every line. With a shared arena their storage is released with
     // the arena; a private arena is released here.
@@ -69,10 +106,10 @@ public:
         using reference = std::string_view;
 
         const_iterator() = default;
-        explicit const_iterator(const Run* run) : run_(run), entry_(run ? run->entries() : nullptr) {}
-        std::string_view operator*() const { return entryAt(entry_); }
+        explicit const_iterator(const Run* run) : run_(run), entry_(run ? run->begin() : nullptr) {}
+        std::string_view operator*() const { return run_->at(entry_); }
         const_iterator& operator++() {
-            const std::string_view line = entryAt(entry_);
+            const std::string_view line = run_->at(entry_);
             entry_ = line.data() + line.size();
             if (entry_ == run_->end) *this = const_iterator(run_->next);
             return *this;
@@ -93,11 +130,13 @@ public:
     const_iterator begin() const { return const_iterator(firstRun_); }
     const_iterator end() const { return const_iterator(); }
     std::string_view front() const { return *begin(); }
-    std::string_view back() const { return entryAt(last_); }
+    std::string_view back() const { return lastRun_->at(last_); }
 
 private:
     // Room for one more line of `length` characters, linked in.
     char* appendUninitialised(std::size_t length);
+    // A fresh run linked in after the last one, `bytes` of entries after it.
+    Run* appendRun(std::size_t bytes, const char* view);
     void makeOwnArena();
 
     LineArena* arena_ = nullptr;
@@ -111,3 +150,7 @@ private:
 
 // All lines of the list one after another, as one text.
 std::string joinLines(const LineList& lines);
+
+// Writes that text into a new file at `path` (as platform::writeFile), without
+// putting it together first: a large attachment is not held twice.
+bool writeLines(const LineList& lines, const std::string& path);

@@ -146,6 +146,11 @@ void MimePart::parseLines(const char*& cursor, const std::string* enclosing) {
                 return;
             }
         }
-        if (storesBody) body.appendLine(content);
+        if (!storesBody) continue;
+        if (bodiesInPlace_ && line.consumed == line.length + 2) {
+            body.appendInPlace(std::string_view(line.text, line.consumed));  // content and its CR LF
+        } else {
+            body.appendLine(content);
+        }
     }
 }

@@ -55,6 +55,7 @@ MimePart::~MimePart() {
 std::unique_ptr<MimePart> MimePart::newSubPart() {
     std::unique_ptr<MimePart> part(new MimePart(SubPart{}, arena_, depth_ + 1));
     part->bodyFilter_ = bodyFilter_;
+    part->bodiesInPlace_ = bodiesInPlace_;
     return part;
 }
 

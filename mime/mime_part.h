@@ -48,6 +48,11 @@ public:
     using BodyFilter = bool (*)(const MimePart& part);
     void setBodyFilter(BodyFilter filter) { bodyFilter_ = filter; }
 
+    // Set on a root before parsing when the text parsed stays unchanged as
+    // long as the tree: body lines that end in CR LF there are then read in
+    // place, not copied, and a message's attachments are not held twice.
+    void setBodiesInPlace() { bodiesInPlace_ = true; }
+
     std::string type;     // before the slash of the last Content-Type; at most 40 characters
     std::string subtype;  // after it; at most 40 characters
     std::optional<std::string> boundary;
@@ -97,6 +102,7 @@ private:
     HostBlocks& hostBlocks();
     std::unique_ptr<HostBlocks> hostBlocks_;
     int depth_ = 0;
+    bool bodiesInPlace_ = false;
     BodyFilter bodyFilter_ = nullptr;
 };
 

@@ -112,7 +112,7 @@ void saveAttachment(MimePart& part, AttachmentList& list, bool save) {
         }
         std::string encoding;
         part.headerValue("Content-Transfer-Encoding", kAttachmentEncodingCapacity, encoding);
-        platform::writeFile(joinLines(part.body), path);
+        writeLines(part.body, path);
         if (Converter convert = converterFor(encoding.c_str())) convert(path.c_str(), path.c_str(), 0);
     }
     list.push_back({folder, fileName});

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -39,6 +41,12 @@ std::optional<std::string> readFile(const std::string& path);
 // Creates or truncates the file and writes the text up to its first NUL
 // character. Failures are silent; the result tells whether it worked.
 bool writeFile(const std::string& text, const std::string& path);
+
+// Creates or truncates the file as writeFile does and writes, in order, the
+// pieces `pieces` hands to its sink: a large text is written without being
+// put together first. True when the file was made and every piece written.
+using PieceSink = std::function<void(std::string_view piece)>;
+bool writeFileInPieces(const std::string& path, const std::function<void(const PieceSink& sink)>& pieces);
 
 // Creates one directory; false when it exists already or cannot be made.
 bool createDirectory(const std::string& path);

@@ -64,19 +64,29 @@ std::optional<std::string> readFile(const std::string& path) {
     return content;
 }
 
-bool writeFile(const std::string& text, const std::string& path) {
+bool writeFileInPieces(const std::string& path, const std::function<void(const PieceSink& sink)>& pieces) {
     const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (file < 0) return false;
-    const char* next = text.data();
-    std::size_t left = std::strlen(text.c_str());
-    while (left > 0) {
-        const ssize_t n = ::write(file, next, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        next += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return ::close(file) == 0 && left == 0;
+    bool written = true;
+    pieces([&](std::string_view piece) {
+        const char* next = piece.data();
+        std::size_t left = written ? piece.size() : 0;
+        while (left > 0) {
+            const ssize_t n = ::write(file, next, left);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                written = false;
+                break;
+            }
+            next += n;
+            left -= static_cast<std::size_t>(n);
+        }
+    });
+    return ::close(file) == 0 && written;
+}
+
+bool writeFile(const std::string& text, const std::string& path) {
+    return writeFileInPieces(path, [&](const PieceSink& sink) { sink(std::string_view(text.c_str())); });
 }
 
 bool createDirectory(const std::string& path) {

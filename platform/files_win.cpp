@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -102,16 +103,29 @@ std::optional<std::string> readFile(const std::string& path) {
     return content;
 }
 
-bool writeFile(const std::string& text, const std::string& path) {
+bool writeFileInPieces(const std::string& path, const std::function<void(const PieceSink& sink)>& pieces) {
     const OwnedHandle file(nullIfInvalid(
         utf8Paths() ? CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_TEMPORARY, nullptr)
                     : CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_TEMPORARY, nullptr)));
     if (!file) return false;
-    const DWORD length = static_cast<DWORD>(std::strlen(text.c_str()));
-    DWORD written = 0;
-    return WriteFile(file.get(), text.data(), length, &written, nullptr) && written == length;
+    bool written = true;
+    pieces([&](std::string_view piece) {
+        // WriteFile takes at most 4 GB at a time.
+        constexpr std::size_t kMostAtOnce = std::size_t{1} << 30;
+        while (written && !piece.empty()) {
+            const DWORD length = static_cast<DWORD>(std::min(piece.size(), kMostAtOnce));
+            DWORD done = 0;
+            written = WriteFile(file.get(), piece.data(), length, &done, nullptr) && done == length;
+            piece.remove_prefix(length);
+        }
+    });
+    return written;
+}
+
+bool writeFile(const std::string& text, const std::string& path) {
+    return writeFileInPieces(path, [&](const PieceSink& sink) { sink(std::string_view(text.c_str())); });
 }
 
 bool createDirectory(const std::string& path) {

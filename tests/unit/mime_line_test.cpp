@@ -102,4 +102,32 @@ TEST(LineListTest, ListsSharingAnArenaKeepTheirOwnLinesInOrder) {
     EXPECT_EQ(first.size(), expectedFirst.size());
 }
 
+// Lines read in place take turns with stored ones, in one view while they
+// follow each other in the text; copied out, they outlive the text.
+TEST(LineListTest, LinesReadInPlaceReadAsStoredOnesAndCanBeCopiedOut) {
+    std::string text = "one\r\ntwo\r\n\r\nthree\r\nfour\r\n";
+    const std::size_t four = text.find("four");
+    LineList list;
+    list.appendInPlace(std::string_view(text).substr(0, 5));
+    list.appendInPlace(std::string_view(text).substr(5, 5));
+    list.appendInPlace(std::string_view(text).substr(10, 2));
+    list.appendLine("stored");
+    list.appendInPlace(std::string_view(text).substr(four, 6));
+    list.appendInPlace(std::string_view(text).substr(12, 7));  // not after the one before: a view of its own
+    const Lines expected{"one\r\n", "two\r\n", "\r\n", "stored\r\n", "four\r\n", "three\r\n"};
+    EXPECT_EQ(mimetest::linesOf(list), expected);
+    EXPECT_EQ(list.size(), expected.size());
+    EXPECT_EQ(list.back(), "three\r\n");
+    EXPECT_EQ(list.totalLength(), joinLines(list).size());
+    EXPECT_EQ(list.lengthInPlace(), 5u + 5 + 2 + 6 + 7);
+
+    list.storeLinesInPlace();
+    text.assign(text.size(), 'x');
+    EXPECT_EQ(mimetest::linesOf(list), expected);
+    EXPECT_EQ(list.lengthInPlace(), 0u);
+    EXPECT_EQ(list.back(), "three\r\n");
+    list.appendLine("more");
+    EXPECT_EQ(list.size(), expected.size() + 1);
+}
+
 }  // namespace

@@ -250,6 +250,51 @@ TEST_F(MimeParse, FoldingStopsNearOneLineBufferWithoutLosingText) {
     EXPECT_TRUE(part.headerValue("Subject", 100, subject));
 }
 
+// A tree that reads its bodies in place holds the same lines as one that
+// copies them, whatever the line ends, and keeps them once copied out.
+TEST_F(MimeParse, BodiesReadInPlaceAreTheLinesACopyingTreeStores) {
+    const std::string nested =
+        "Content-Type: multipart/mixed; boundary=outer\r\n\r\npreamble\r\n--outer\r\n"
+        "Content-Type: multipart/alternative; boundary=inner\r\n\r\ninner preamble\r\n--inner\r\n\r\nplain\r\n"
+        "--inner--\r\nepilogue\r\n--outer\r\nContent-Type: image/gif\r\n\r\nR0lG\r\nODlh\r\n--outer--\r\nafter\r\n";
+    // Only lines that end in CR LF in the text can be read in place.
+    const std::pair<std::string, bool> texts[] = {
+        {nested, true},
+        {mimetest::withLineEnds(nested, "\n"), false},
+        {"Content-Type: text/plain\r\n\r\ncr lf\r\nlf\nlone cr\rcr lf again\r\n\r\nunterminated", true},
+        {"Content-Type: text/plain\r\n\r\n" + std::string(65535, 'a') + "\r\n" + std::string(65534, 'b') + "\r\nend\r\n",
+         true},
+        {"Content-Type: text/plain\r\n\r\nbefore a NUL\r\n" + std::string(1, '\0') + "after\r\n", true},
+    };
+    for (const auto& [original, readsInPlace] : texts) {
+        std::string text = original;
+        MimePart copied;
+        parseText(copied, text);
+        MimePart inPlace;
+        inPlace.setBodiesInPlace();
+        parseText(inPlace, text);
+        std::vector<Lines> expected;
+        forEachPart(copied, [&](MimePart& part) {
+            for (const LineList* list : {&part.headers, &part.body, &part.epilogue}) expected.push_back(linesOf(*list));
+        });
+        const auto linesOfTree = [](MimePart& root) {
+            std::vector<Lines> lines;
+            forEachPart(root, [&](MimePart& part) {
+                for (const LineList* list : {&part.headers, &part.body, &part.epilogue}) lines.push_back(linesOf(*list));
+            });
+            return lines;
+        };
+        EXPECT_EQ(linesOfTree(inPlace), expected) << original.substr(0, 60);
+        std::size_t inPlaceLength = 0;
+        forEachPart(inPlace, [&](MimePart& part) { inPlaceLength += part.body.lengthInPlace(); });
+        EXPECT_EQ(inPlaceLength > 0, readsInPlace) << original.substr(0, 60);
+
+        forEachPart(inPlace, [](MimePart& part) { part.body.storeLinesInPlace(); });
+        text.assign(text.size(), 'x');
+        EXPECT_EQ(linesOfTree(inPlace), expected) << original.substr(0, 60);
+    }
+}
+
 TEST_F(MimeParse, ParsingAgainStartsAfresh) {
     const std::string text = mimetest::dataFile("alternative.eml");
     MimePart root;

@@ -123,6 +123,7 @@ void writeMimeTree(const std::string& rawMessage, bool json, std::ostream& out) 
     startHost(files);
 
     MimePart root;
+    root.setBodiesInPlace();  // the message outlives the tree
     const char* cursor = rawMessage.c_str();
     root.parse(cursor, nullptr);
     const std::vector<PartReport> reports = describe(root);
