@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <array>
 #include <map>
@@ -114,6 +115,10 @@ public:
             utf8.copy(characters_[byte].data(), utf8.size());
             lengths_[byte] = static_cast<unsigned char>(utf8.size());
         }
+        asciiAsItIs_ = true;
+        for (int byte = 0; byte < 0x80; ++byte) {
+            asciiAsItIs_ = asciiAsItIs_ && lengths_[byte] == 1 && characters_[byte][0] == static_cast<char>(byte);
+        }
         valid_ = true;
     }
 
@@ -122,59 +127,96 @@ public:
     std::optional<std::string> decode(const std::string& text) const {
         const auto size = decodedSize(text);
         if (!size) return std::nullopt;
-        std::string out(*size, '\0');
-        char* at = out.data();
-        for (const char c : text) at = put(static_cast<unsigned char>(c), at);
+        std::string out(*size + kSlack, '\0');
+        write(text.data(), text.size(), out.data());
+        out.resize(*size);
         return out;
     }
 
-    // Over the text itself where its capacity holds the result, from the
-    // end backwards: a character never lands before the byte it comes from
-    // is read. False, the text untouched, when a byte is undefined.
+    // Over the text itself where its capacity holds the result: the text is
+    // moved to the end of its memory and decoded from there to the front,
+    // the writing always behind the reading. False, the text untouched, when
+    // a byte is undefined.
     bool decodeInPlace(std::string& text) const {
         const auto size = decodedSize(text);
         if (!size) return false;
-        if (*size > text.capacity()) {
+        if (*size + kSlack > text.capacity()) {
             text = *decode(text);
             return true;
         }
         const std::size_t given = text.size();
-        text.resize(*size);
+        text.resize(*size + kSlack);
         char* const start = text.data();
-        char* at = start + *size;
-        for (std::size_t i = given; i-- > 0;) {
-            const auto byte = static_cast<unsigned char>(start[i]);
-            at -= lengths_[byte];
-            put(byte, at);
-        }
+        const std::size_t moved = *size + kSlack - given;
+        std::memmove(start + moved, start, given);
+        write(start + moved, given, start);
+        text.resize(*size);
         return true;
     }
 
 private:
     static constexpr std::size_t kLongest = 3;  // every such character lies in the BMP
+    static constexpr std::size_t kWord = 8;
+    // Each character is stored as four bytes, of which only its own count:
+    // the output has this much room beyond its end, and in place the writing
+    // stays this far behind the reading.
+    static constexpr std::size_t kSlack = 4;
+
+    static bool isAscii(const char* eight) {
+        std::uint64_t word;
+        std::memcpy(&word, eight, kWord);
+        return (word & 0x8080808080808080ull) == 0;
+    }
 
     std::optional<std::size_t> decodedSize(const std::string& text) const {
         std::size_t size = 0;
-        for (const char c : text) {
+        unsigned char undefined = 0;
+        const auto add = [&](char c) {
             const unsigned char length = lengths_[static_cast<unsigned char>(c)];
-            if (length == 0) return std::nullopt;
+            undefined |= static_cast<unsigned char>(length == 0);
             size += length;
+        };
+        const std::size_t words = asciiAsItIs_ ? text.size() / kWord * kWord : 0;
+        for (std::size_t i = 0; i < words; i += kWord) {
+            if (isAscii(text.data() + i)) {
+                size += kWord;
+            } else {
+                for (std::size_t k = i; k < i + kWord; ++k) add(text[k]);
+            }
         }
+        for (std::size_t i = words; i < text.size(); ++i) add(text[i]);
+        if (undefined) return std::nullopt;
         return size;
     }
 
-    // Writes the byte's character at `at`; the position after it.
-    char* put(unsigned char byte, char* at) const {
-        const unsigned char length = lengths_[byte];
-        const char* utf8 = characters_[byte].data();
-        at[0] = utf8[0];
-        if (length > 1) at[1] = utf8[1];
-        if (length > 2) at[2] = utf8[2];
-        return at + length;
+    // Writes the characters of `size` bytes at `out`, four bytes each
+    // (kSlack). `out` may lie before `text` in the same memory, at least
+    // kSlack bytes before it: each byte is read before the writing reaches it.
+    void write(const char* text, std::size_t size, char* out) const {
+        const std::size_t words = asciiAsItIs_ ? size / kWord * kWord : 0;
+        for (std::size_t i = 0; i < words; i += kWord) {
+            std::uint64_t word;
+            std::memcpy(&word, text + i, kWord);
+            if ((word & 0x8080808080808080ull) == 0) {
+                std::memcpy(out, &word, kWord);
+                out += kWord;
+                continue;
+            }
+            char bytes[kWord];
+            std::memcpy(bytes, &word, kWord);
+            for (const char c : bytes) out = put(static_cast<unsigned char>(c), out);
+        }
+        for (std::size_t i = words; i < size; ++i) out = put(static_cast<unsigned char>(text[i]), out);
     }
 
-    std::array<std::array<char, kLongest>, 256> characters_{};
+    char* put(unsigned char byte, char* out) const {
+        std::memcpy(out, characters_[byte].data(), kSlack);
+        return out + lengths_[byte];
+    }
+
+    std::array<std::array<char, kSlack>, 256> characters_{};
     std::array<unsigned char, 256> lengths_{};
+    bool asciiAsItIs_ = false;  // every byte below 0x80 is its own character
     bool valid_ = false;
 };
 

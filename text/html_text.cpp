@@ -1,6 +1,8 @@
 #include "text/html_text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/host_buffer.h"
 
@@ -50,25 +52,69 @@ constexpr char kBlankDiv[] = "<div>&nbsp;</div>";
 constexpr std::size_t kBlankDivLength = sizeof kBlankDiv - 1;
 constexpr std::size_t kDivTagsLength = 11;  // "<div>" and "</div>"
 
+// A body of megabytes is scanned eight bytes at a time for its angle
+// brackets, which most lines have none of.
+constexpr std::size_t kWord = 8;
+constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;
+
+// The top bit of each byte of `word` that is '<' or '>' (0x3C, 0x3E: equal
+// once bit 1 is set), and no other.
+std::uint64_t angleBits(std::uint64_t word) {
+    const std::uint64_t x = (word | kEveryByte * 0x02) ^ (kEveryByte * '>');  // zero where an angle was
+    const std::uint64_t low = kEveryByte * 0x7F;
+    return ~(((x & low) + low) | x | low);
+}
+
+std::uint64_t wordAt(const char* text) {
+    std::uint64_t word;
+    std::memcpy(&word, text, kWord);
+    return word;
+}
+
+bool isAngle(char c) { return c == '<' || c == '>'; }
+
 std::size_t escapedLength(std::string_view text) {
-    std::size_t length = text.size();
-    for (const char c : text) length += (c == '<' || c == '>') ? 3 : 0;
-    return length;
+    std::size_t angles = 0;
+    std::size_t i = 0;
+    for (; i + kWord <= text.size(); i += kWord) {
+        // One in the low bit of each byte that was an angle, summed into the top byte.
+        angles += static_cast<std::size_t>(((angleBits(wordAt(text.data() + i)) >> 7) * kEveryByte) >> 56);
+    }
+    for (; i < text.size(); ++i) angles += isAngle(text[i]) ? 1 : 0;
+    return text.size() + 3 * angles;
+}
+
+// The first angle bracket from `i` on, or the text's size.
+std::size_t nextAngle(std::string_view text, std::size_t i) {
+    for (; i + kWord <= text.size(); i += kWord) {
+        if (const std::uint64_t bits = angleBits(wordAt(text.data() + i))) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+            return i + static_cast<std::size_t>(__builtin_clzll(bits)) / 8;  // the first byte in memory
+#else
+            return i + static_cast<std::size_t>(__builtin_ctzll(bits)) / 8;
+#endif
+        }
+    }
+    while (i < text.size() && !isAngle(text[i])) ++i;
+    return i;
 }
 
 void appendEscaped(std::string& html, std::string_view text) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '<' && c != '>') continue;
-        html.append(text.data() + start, i - start);
-        html += c == '<' ? "&lt;" : "&gt;";
-        start = i + 1;
+    for (std::size_t start = 0;;) {
+        const std::size_t angle = nextAngle(text, start);
+        html.append(text.data() + start, angle - start);
+        if (angle == text.size()) return;
+        html.append(text[angle] == '<' ? "&lt;" : "&gt;", 4);
+        start = angle + 1;
     }
-    html.append(text.data() + start, text.size() - start);
 }
 
-bool isBlank(std::string_view line) { return line.find_first_not_of(" \r\n") == std::string_view::npos; }
+bool isBlank(std::string_view line) {
+    for (const char c : line) {
+        if (c != ' ' && c != '\r' && c != '\n') return false;
+    }
+    return true;
+}
 
 // Calls `piece(line, escaped)` for each div of the body in order: a line
 // whose escaped form fits the line buffer as its source text (escaped =
@@ -108,20 +154,30 @@ std::string plainTextToHtml(std::string_view text) {
     forEachDiv(text, maxLine, [&](std::string_view piece, bool escaped) {
         length += isBlank(piece) ? kBlankDivLength : kDivTagsLength + (escaped ? piece.size() : escapedLength(piece));
     });
-    std::string html;
-    html.reserve(length);
+    std::string html(length, '\0');
+    char* out = html.data();
+    const auto put = [&](const char* from, std::size_t size) {
+        std::memcpy(out, from, size);
+        out += size;
+    };
     forEachDiv(text, maxLine, [&](std::string_view piece, bool escaped) {
         if (isBlank(piece)) {
-            html.append(kBlankDiv, kBlankDivLength);
+            put(kBlankDiv, kBlankDivLength);
             return;
         }
-        html += "<div>";
+        put("<div>", 5);
         if (escaped) {
-            html.append(piece.data(), piece.size());
+            put(piece.data(), piece.size());
         } else {
-            appendEscaped(html, piece);
+            for (std::size_t start = 0;;) {
+                const std::size_t angle = nextAngle(piece, start);
+                put(piece.data() + start, angle - start);
+                if (angle == piece.size()) break;
+                put(piece[angle] == '<' ? "&lt;" : "&gt;", 4);
+                start = angle + 1;
+            }
         }
-        html += "</div>";
+        put("</div>", 6);
     });
     return html;
 }

@@ -121,6 +121,17 @@ TEST(ConvertCharset, SingleByteCharsetsDecodeAsIconvDoes) {
         }
         EXPECT_EQ(convertCharset(everyByte, charset, "UTF-8"), iconvToUtf8(everyByte, charset)) << charset;
     }
+    std::string mixed;  // runs of ASCII of every length around a word of eight, between 8-bit bytes
+    for (int i = 0; i < 60; ++i) mixed += std::string(i % 19, static_cast<char>('a' + i % 26)) + "\xE9\xC1";
+    for (const std::string& text : {mixed, mixed + "tail of ascii", std::string(40, 'a')}) {
+        for (const char* charset : {"ISO-8859-1", "WINDOWS-1252", "KOI8-R"}) {
+            EXPECT_EQ(convertCharset(text, charset, "UTF-8"), iconvToUtf8(text, charset)) << charset;
+            std::string inPlace = text;
+            inPlace.reserve(text.size() * 2);
+            EXPECT_TRUE(platform::convertCharsetInPlace(inPlace, charset, "UTF-8"));
+            EXPECT_EQ(inPlace, iconvToUtf8(text, charset)) << charset;
+        }
+    }
     EXPECT_EQ(convertCharset("A\xEC", "windows-1258", "UTF-8"), "\xC3\x81");  // A and its accent: one letter
 }
 #endif

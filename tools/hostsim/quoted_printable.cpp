@@ -1,4 +1,5 @@
-#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "tools/hostsim/converters.h"
@@ -6,99 +7,112 @@
 namespace hostsim {
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+constexpr std::array<signed char, 256> hexValues() {
+    std::array<signed char, 256> table{};
+    for (auto& value : table) value = -1;
+    for (int i = 0; i < 10; ++i) table['0' + i] = static_cast<signed char>(i);
+    for (int i = 0; i < 6; ++i) {
+        table['A' + i] = static_cast<signed char>(10 + i);
+        table['a' + i] = static_cast<signed char>(10 + i);
+    }
+    return table;
 }
 
-// Writes decoded text over the encoded text itself, at or before what is
-// read: decoding never makes text longer.
-class InPlaceWriter {
-public:
-    explicit InPlaceWriter(char* out) : out_(out) {}
-    void append(const char* text, std::size_t size) {
-        std::memmove(out_ + written_, text, size);
-        written_ += size;
-    }
-    void put(char c) { out_[written_++] = c; }
-    std::size_t written() const { return written_; }
+constexpr std::array<signed char, 256> kHex = hexValues();
 
-private:
-    char* out_;
-    std::size_t written_ = 0;
-};
+constexpr std::size_t kWord = 8;
+constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;
 
-// Appends to a fresh text, whose pages are touched only as it fills.
-class AppendingWriter {
-public:
-    explicit AppendingWriter(std::string& out) : out_(out) {}
-    void append(const char* text, std::size_t size) { out_.append(text, size); }
-    void put(char c) { out_ += c; }
+// The top bit of the first "=" among the eight bytes and possibly of later
+// bytes; none when there is no "=".
+std::uint64_t equalsBits(std::uint64_t word) {
+    const std::uint64_t x = word ^ (kEveryByte * '=');
+    return (x - kEveryByte) & ~x & (kEveryByte * 0x80);
+}
 
-private:
-    std::string& out_;
-};
+// Bytes before the first "=" marked in `bits`.
+std::size_t bytesBefore(std::uint64_t bits) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return static_cast<std::size_t>(__builtin_clzll(bits)) / 8;
+#else
+    return static_cast<std::size_t>(__builtin_ctzll(bits)) / 8;
+#endif
+}
 
-// Decodes one line without its line break. An "=" that does not start a
-// valid escape is kept as written.
-template <typename Writer>
-void decodeLine(std::string_view line, Writer& out) {
-    for (std::size_t i = 0; i < line.size();) {
-        // The text up to the next "=" as it stands, in one piece.
-        const std::size_t equals = std::min(line.find('=', i), line.size());
-        out.append(line.data() + i, equals - i);
-        i = equals;
-        if (i == line.size()) break;
-        if (i + 2 < line.size() && hexValue(line[i + 1]) >= 0 && hexValue(line[i + 2]) >= 0) {
-            out.put(static_cast<char>(hexValue(line[i + 1]) * 16 + hexValue(line[i + 2])));
-            i += 3;
+// Decodes one line without its line break to `out`, which may lie at or
+// before `in` in the same memory (decoding never makes text longer); the
+// position after what was written. An "=" that does not start a valid escape
+// is kept as written.
+char* decodeLine(const char* in, const char* end, char* out) {
+    while (in < end) {
+        // The text between escapes, eight bytes at a time. Of a word with an
+        // "=" only what precedes it is written: in place, the bytes after it
+        // are still to be read.
+        if (static_cast<std::size_t>(end - in) >= kWord) {
+            std::uint64_t word;
+            std::memcpy(&word, in, kWord);
+            const std::uint64_t bits = equalsBits(word);
+            if (!bits) {
+                std::memcpy(out, &word, kWord);
+                in += kWord;
+                out += kWord;
+                continue;
+            }
+            for (std::size_t plain = bytesBefore(bits); plain > 0; --plain) *out++ = *in++;
         } else {
-            out.put('=');
-            ++i;
+            while (in < end && *in != '=') *out++ = *in++;
+            if (in == end) break;
+        }
+        const int high = end - in > 2 ? kHex[static_cast<unsigned char>(in[1])] : -1;
+        const int low = end - in > 2 ? kHex[static_cast<unsigned char>(in[2])] : -1;
+        if (high >= 0 && low >= 0) {
+            *out++ = static_cast<char>(high * 16 + low);
+            in += 3;
+        } else {
+            *out++ = '=';
+            ++in;
         }
     }
+    return out;
 }
 
 // RFC 2045: white space at the end of an encoded line was added in transit
 // and is dropped; a line ending in "=" (soft break) joins the next one.
-template <typename Writer>
-void decodeQuotedPrintableTo(std::string_view encoded, Writer& out) {
+// Writes to `out` as decodeLine does; the bytes written.
+std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
+    char* at = out;
+    const char* const text = encoded.data();
     std::size_t start = 0;
     while (start < encoded.size()) {
-        const std::size_t newline = encoded.find('\n', start);
-        const std::size_t end = newline == std::string_view::npos ? encoded.size() : newline;
+        const void* found = std::memchr(text + start, '\n', encoded.size() - start);
+        const bool hasNewline = found != nullptr;
+        const std::size_t end = hasNewline ? static_cast<std::size_t>(static_cast<const char*>(found) - text) : encoded.size();
         std::size_t contentEnd = end;
-        if (newline != std::string_view::npos && contentEnd > start && encoded[contentEnd - 1] == '\r') --contentEnd;
-        const std::string_view lineEnd = encoded.substr(contentEnd, end - contentEnd);
-        while (contentEnd > start && (encoded[contentEnd - 1] == ' ' || encoded[contentEnd - 1] == '\t')) --contentEnd;
-        std::string_view line = encoded.substr(start, contentEnd - start);
-        const bool softBreak = !line.empty() && line.back() == '=';
-        if (softBreak) line.remove_suffix(1);
-        decodeLine(line, out);
+        if (hasNewline && contentEnd > start && text[contentEnd - 1] == '\r') --contentEnd;
+        const bool carriageReturn = contentEnd != end;
+        while (contentEnd > start && (text[contentEnd - 1] == ' ' || text[contentEnd - 1] == '\t')) --contentEnd;
+        const bool softBreak = contentEnd > start && text[contentEnd - 1] == '=';
+        if (softBreak) --contentEnd;
+        at = decodeLine(text + start, text + contentEnd, at);
         if (!softBreak) {
-            out.append(lineEnd.data(), lineEnd.size());
-            if (newline != std::string_view::npos) out.put('\n');
+            if (carriageReturn) *at++ = '\r';
+            if (hasNewline) *at++ = '\n';
         }
-        start = newline == std::string_view::npos ? encoded.size() : newline + 1;
+        start = hasNewline ? end + 1 : encoded.size();
     }
+    return static_cast<std::size_t>(at - out);
 }
 
 }  // namespace
 
 std::string decodeQuotedPrintable(std::string_view encoded) {
-    std::string out;
-    out.reserve(encoded.size());
-    AppendingWriter writer(out);
-    decodeQuotedPrintableTo(encoded, writer);
+    std::string out(encoded.size(), '\0');
+    out.resize(decodeQuotedPrintableTo(encoded, out.data()));
     return out;
 }
 
 std::size_t decodeQuotedPrintableInPlace(char* text, std::size_t size) {
-    InPlaceWriter writer(text);
-    decodeQuotedPrintableTo(std::string_view(text, size), writer);
-    return writer.written();
+    return decodeQuotedPrintableTo(std::string_view(text, size), text);
 }
 
 void decodeQuotedPrintableInPlace(std::string& text) { text.resize(decodeQuotedPrintableInPlace(text.data(), text.size())); }
