@@ -57,6 +57,13 @@ void* tryAllocateLargeBlock(std::size_t bytes) noexcept;
 // block are affected.
 void adviseLargeBlock(void* block, std::size_t bytes);
 
+// Whether large blocks go on huge pages from now on (the default). Off for a
+// process that fills one block once and reads it once more (torvane
+// inspect): there a fresh 2 MB page, which on a virtual machine that hands
+// freed memory back to its host can cost milliseconds, does not pay for
+// itself. No effect where huge pages are not used.
+void setHugePagesForLargeBlocks(bool use);
+
 // For tests: while set, allocateLargeBlock and allocateSmallPagedBlock
 // throw std::bad_alloc as on an exhausted heap (a message too large for
 // memory).

@@ -14,6 +14,7 @@ namespace platform {
 namespace {
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 std::atomic<bool> failForTesting{false};
+std::atomic<bool> hugePages{true};
 }  // namespace
 
 void LargeBlockRelease::operator()(char* block) const { std::free(block); }
@@ -28,7 +29,7 @@ void* tryAllocateLargeBlock(std::size_t bytes) noexcept {
     // Only the whole huge pages inside the block are advised: its tail stays
     // on small pages, so a block's last bytes do not bring in up to 2 MB
     // that nothing uses.
-    if (bytes >= kHugePage && posix_memalign(&block, kHugePage, bytes) == 0) adviseLargeBlock(block, bytes);
+    if (hugePages && bytes >= kHugePage && posix_memalign(&block, kHugePage, bytes) == 0) adviseLargeBlock(block, bytes);
 #endif
     return block ? block : std::malloc(bytes == 0 ? 1 : bytes);
 }
@@ -49,6 +50,7 @@ LargeBlock allocateSmallPagedBlock(std::size_t bytes) {
 
 void adviseLargeBlock(void* block, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (!hugePages) return;
     const auto start = reinterpret_cast<std::uintptr_t>(block);
     const std::uintptr_t first = (start + kHugePage - 1) & ~std::uintptr_t{kHugePage - 1};
     const std::uintptr_t last = (start + bytes) & ~std::uintptr_t{kHugePage - 1};
@@ -58,6 +60,8 @@ void adviseLargeBlock(void* block, std::size_t bytes) {
     (void)bytes;
 #endif
 }
+
+void setHugePagesForLargeBlocks(bool use) { hugePages = use; }
 
 void setLargeBlocksFailForTesting(bool fail) { failForTesting = fail; }
 

@@ -27,6 +27,8 @@ LargeBlock allocateSmallPagedBlock(std::size_t bytes) { return allocateLargeBloc
 
 void adviseLargeBlock(void*, std::size_t) {}
 
+void setHugePagesForLargeBlocks(bool) {}
+
 void setLargeBlocksFailForTesting(bool fail) { failForTesting = fail; }
 
 }  // namespace platform
