@@ -30,8 +30,9 @@ struct SourceTree {
 };
 
 // Saved bodies read in place keep the whole source while the body is
-// prepared. That pays where they are nearly all of it (attachments): they
-// are then not held twice. Else (a long text beside a few pictures) they
+// prepared. That pays where they are at least half of it (attachments, a
+// long HTML body beside them): they are then not held twice, which parsing
+// would otherwise peak at. Else (a long text beside a few pictures) they
 // are copied and the source goes at once, before the body's own copies
 // stand beside it.
 SourceTree parseSourceMessage() {
@@ -48,7 +49,7 @@ SourceTree parseSourceMessage() {
     const auto parsed = static_cast<std::size_t>(cursor - tree.text.get());
     std::size_t inPlace = 0;
     forEachPart(*tree.root, [&](const MimePart& part) { inPlace += part.body.lengthInPlace(); });
-    if (inPlace < parsed / 4 * 3) {
+    if (inPlace < parsed / 2) {
         forEachPart(*tree.root, [](MimePart& part) { part.body.storeLinesInPlace(); });
         tree.text.reset();
     }
