@@ -29,7 +29,6 @@
 #include <vector>
 
 #include "mime/inline_images.h"
-#include "platform/large_blocks.h"
 
 namespace {
 
@@ -68,8 +67,8 @@ public:
     ReversedReferences(const ContentIdList& list, const CaseFold& fold) {
         // At most a node per character: made once at that size, the nodes of
         // thousands of ids are not copied again and again as they grow. Ids
-        // that share their ends share nodes, so the bound stays partly
-        // untouched, on small pages.
+        // that share their ends share nodes: the pages of the unused rest are
+        // never touched.
         std::size_t characters = 1;
         for (const auto& entry : list) characters += sizeof kScheme - 1 + entry.first.size();
         nodes_.reserve(characters);
@@ -150,7 +149,7 @@ private:
         }
     }
 
-    std::vector<Node, platform::SmallPagedAllocator<Node>> nodes_;
+    std::vector<Node> nodes_;
     std::int32_t rootChildren_[256];
     std::size_t longest_ = 0;
 };

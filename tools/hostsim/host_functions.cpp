@@ -86,7 +86,7 @@ int convertFile(const char* outputPath, const char* inputPath, const PieceDecode
     constexpr std::size_t kFirstPiece = 16 * 1024;
     constexpr std::size_t kLargestPiece = 256 * 1024;
     std::size_t capacity = kFirstPiece;
-    platform::LargeBlock buffer = platform::allocateSmallPagedBlock(capacity);
+    platform::LargeBlock buffer = platform::allocateLargeBlock(capacity);
     std::size_t held = 0;
     unsigned long long written = 0;
     bool ok = true;
@@ -104,7 +104,7 @@ int convertFile(const char* outputPath, const char* inputPath, const PieceDecode
         if (atEnd) break;
         // A line longer than the piece makes it grow as well.
         if ((got == room && capacity < kLargestPiece) || held == capacity) {
-            platform::LargeBlock larger = platform::allocateSmallPagedBlock(capacity * 2);
+            platform::LargeBlock larger = platform::allocateLargeBlock(capacity * 2);
             std::memcpy(larger.get(), buffer.get(), held);
             buffer = std::move(larger);
             capacity *= 2;

@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "platform/host_api.h"
-#include "platform/large_blocks.h"
 #include "tools/hostsim/host_functions.h"
 
 namespace hostsim {
@@ -17,7 +16,6 @@ SimHost& simHost() {
 
 void* SimHost::allocate(std::size_t size) {
     void* block = std::calloc(size == 0 ? 1 : size, 1);
-    if (block) platform::adviseLargeBlock(block, size);
     if (block) blocks_[block] = size;
     return block;
 }

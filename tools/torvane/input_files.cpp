@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/large_blocks.h"
 #include "tools/torvane/cli_errors.h"
 
 namespace torvane {
@@ -41,7 +40,6 @@ std::string readInputFile(const std::string& path) {
     // a large message is not copied on the way.
     std::string content;
     content.reserve(static_cast<std::size_t>(info.st_size));
-    platform::adviseLargeBlock(content.data(), content.capacity());
     char chunk[1 << 16];
     for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) content.append(chunk, got);
     const bool failed = std::ferror(file) != 0;

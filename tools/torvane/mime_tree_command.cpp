@@ -4,7 +4,6 @@
 #include "mime/mime_part.h"
 #include "mime/part_bodies.h"
 #include "mime/trim_content_id.h"
-#include "platform/large_blocks.h"
 #include "platform/message_box.h"
 #include "session/compose_session.h"
 #include "tools/torvane/arguments.h"
@@ -145,8 +144,6 @@ int inspectCommand(const std::vector<std::string>& words, std::ostream& out, std
     if (arguments.positional.size() != 1) throw UsageError("inspect takes one MESSAGE file (see 'torvane inspect --help')");
     const std::string messagePath = arguments.positional[0];
 
-    // The message is read once and parsed in place: small pages serve it best.
-    platform::setHugePagesForLargeBlocks(false);
     const std::string message = readMessageFile(messagePath, messageIndex(arguments.value("--index", "0")));
     platform::setMessageBoxSink([&err](const std::string& text, const std::string& caption) {
         err << "torvane: " << caption << (caption.empty() ? "" : ": ") << text << '\n';
