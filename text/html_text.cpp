@@ -99,14 +99,20 @@ std::size_t nextAngle(std::string_view text, std::size_t i) {
     return i;
 }
 
-void appendEscaped(std::string& html, std::string_view text) {
+// Calls `put` with `text` in pieces, its angle brackets escaped.
+template <typename Put>
+void escapeAngles(std::string_view text, Put&& put) {
     for (std::size_t start = 0;;) {
         const std::size_t angle = nextAngle(text, start);
-        html.append(text.data() + start, angle - start);
+        put(text.substr(start, angle - start));
         if (angle == text.size()) return;
-        html.append(text[angle] == '<' ? "&lt;" : "&gt;", 4);
+        put(std::string_view(text[angle] == '<' ? "&lt;" : "&gt;", 4));
         start = angle + 1;
     }
+}
+
+void appendEscaped(std::string& html, std::string_view text) {
+    escapeAngles(text, [&](std::string_view piece) { html.append(piece.data(), piece.size()); });
 }
 
 bool isBlank(std::string_view line) {
@@ -156,28 +162,22 @@ std::string plainTextToHtml(std::string_view text) {
     });
     std::string html(length, '\0');
     char* out = html.data();
-    const auto put = [&](const char* from, std::size_t size) {
-        std::memcpy(out, from, size);
-        out += size;
+    const auto put = [&](std::string_view piece) {
+        std::memcpy(out, piece.data(), piece.size());
+        out += piece.size();
     };
     forEachDiv(text, maxLine, [&](std::string_view piece, bool escaped) {
         if (isBlank(piece)) {
-            put(kBlankDiv, kBlankDivLength);
+            put(std::string_view(kBlankDiv, kBlankDivLength));
             return;
         }
-        put("<div>", 5);
+        put("<div>");
         if (escaped) {
-            put(piece.data(), piece.size());
+            put(piece);
         } else {
-            for (std::size_t start = 0;;) {
-                const std::size_t angle = nextAngle(piece, start);
-                put(piece.data() + start, angle - start);
-                if (angle == piece.size()) break;
-                put(piece[angle] == '<' ? "&lt;" : "&gt;", 4);
-                start = angle + 1;
-            }
+            escapeAngles(piece, put);
         }
-        put("</div>", 6);
+        put("</div>");
     });
     return html;
 }
