@@ -72,6 +72,5 @@ std::string decodeBase64(std::string_view encoded) {
     return out;
 }
 
-void decodeBase64InPlace(std::string& text) { text.resize(Base64Decoder().decode(text.data(), text.size(), text.data())); }
 
 }  // namespace hostsim

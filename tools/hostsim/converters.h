@@ -12,10 +12,6 @@ namespace hostsim {
 
 std::string decodeBase64(std::string_view encoded);
 std::string decodeQuotedPrintable(std::string_view encoded);
-// The same, over the encoded text itself: a large file is decoded without a
-// second block beside it.
-void decodeBase64InPlace(std::string& text);
-void decodeQuotedPrintableInPlace(std::string& text);
 // Base64 fed in pieces, as a file is read: a piece may end anywhere, even
 // inside a group of four.
 class Base64Decoder {

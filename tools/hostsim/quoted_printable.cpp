@@ -115,6 +115,5 @@ std::size_t decodeQuotedPrintableInPlace(char* text, std::size_t size) {
     return decodeQuotedPrintableTo(std::string_view(text, size), text);
 }
 
-void decodeQuotedPrintableInPlace(std::string& text) { text.resize(decodeQuotedPrintableInPlace(text.data(), text.size())); }
 
 }  // namespace hostsim
