@@ -15,7 +15,7 @@ missing=()
 command -v chromium >/dev/null || missing+=(chromium)
 fc-list :lang=zh 2>/dev/null | grep -q . || missing+=(fonts-wqy-microhei)
 if [ ${#missing[@]} -gt 0 ]; then
-    apt-get update -qq
+    apt-get update -qq || true  # a failing index leaves the others usable
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 

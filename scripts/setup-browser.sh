@@ -11,7 +11,8 @@ if ! command -v chromium >/dev/null; then
         exit 1
     fi
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q
+    # A failing index (a mirror in the middle of a sync) leaves the others usable.
+    apt-get update -q || echo "setup-browser: apt-get update reported errors; installing from the indexes it has"
     apt-get install -y -q --no-install-recommends chromium </dev/null
 fi
 if ! command -v npm >/dev/null; then

@@ -33,5 +33,7 @@ if [ "$(id -u)" != 0 ]; then
 fi
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
+# An index that fails to download (a mirror in the middle of a sync, seen
+# with the i386 security index) leaves the others usable: go on with them.
+apt-get update -q || echo "setup: apt-get update reported errors; installing from the indexes it has"
 apt-get install -y -q "${missing[@]}" </dev/null

@@ -51,7 +51,7 @@ for p in debootstrap qemu-system-x86 e2fsprogs binutils-mingw-w64-i686 cmake nin
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
-    apt-get update -q >/dev/null
+    apt-get update -q >/dev/null || true  # a failing index leaves the others usable
     apt-get install -y -q --no-install-recommends "${need[@]}" </dev/null >/dev/null
 fi
 mkdir -p "$WORK"

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """torvane serve refuses every request that names something outside its
 folders, and malformed or oversized requests; it stops cleanly on Ctrl+C
-(SIGINT) or SIGTERM and leaves no temporary folder behind.
+(SIGINT) or SIGTERM and leaves no temporary folder behind; on SIGBUS (a mapped
+message file cut shorter) it says so and exits 2.
 
 Usage: serve_requests_test.py TOOL SOURCE_DIR WORK_DIR
 With TORVANE_WINE set, TOOL is torvane.exe and runs under that wine loader.
@@ -230,6 +231,15 @@ def main():
         again = Server()
         again.get(render)
         failures += filter(None, [again.stopped_cleanly(signal.SIGTERM)])
+        # A mapped message file cut shorter by another program raises SIGBUS:
+        # the tool says so and exits 2, as on its other errors, not as a crash.
+        bus = Server()
+        bus.process.send_signal(signal.SIGBUS)
+        status = bus.process.wait(timeout=60)
+        time.sleep(0.2)  # the reader thread takes the last line
+        if status != 2 or not any("cut shorter" in line for line in bus.stderr):
+            failures.append("after SIGBUS: exit %s, said %r" % (status, "".join(bus.stderr)))
+        shutil.rmtree(bus.temp, ignore_errors=True)
 
     # Nothing outside the server's folder was removed with it (through the links).
     for name in ("outside/secret.txt", "outside/secret.tml"):

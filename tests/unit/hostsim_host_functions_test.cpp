@@ -8,6 +8,7 @@
 
 #include "platform/host_api.h"
 #include "tools/hostsim/converters.h"
+#include "tools/hostsim/message_loader.h"
 #include "tools/hostsim/sim_host.h"
 
 namespace {
@@ -142,4 +143,37 @@ TEST_F(HostsimHostFunctions, HeaderNamesIgnoreCase) {
     hostsim::simHost().compositions[window].subject = "Re: hi";
     EXPECT_GT(hostApi().BKA_CompGetSpecifiedHeader(window, "SUBJECT", buffer, sizeof buffer), 0);
     EXPECT_STREQ(buffer, "Re: hi");
+}
+
+// The tool's host hands out the source as its file's mapping, the test hosts
+// as a block read from it: either is the message from its offset on, the
+// plug-in's to write in and to give back, and the file stays as it was.
+TEST_F(HostsimHostFunctions, SourceServedFromItsFileReadOrMapped) {
+    std::string message = "Subject: stored\r\n\r\n";
+    while (message.size() < 6000) message += "a line of the body\r\n";
+    const std::string store = "From the store's earlier bytes\r\n" + message;
+    const std::string path = file("store.mbx", store);
+    ASSERT_NE(store.size() % 4096, 0u);  // a NUL follows it in the last page: mapped
+    for (const bool mapped : {false, true}) {
+        SCOPED_TRACE(mapped ? "mapped" : "read");
+        hostsim::SimHost& host = hostsim::simHost();
+        host.reset();
+        host.message = hostsim::loadMessageWithoutSource(message, "UTF-8");
+        ASSERT_TRUE(hostsim::serveSourceFromFile(host.message, path, message.size()));
+        host.mapsSourceFile = mapped;
+        char* source = hostApi().BKA_GetSource("1");
+        ASSERT_NE(source, nullptr);
+        EXPECT_EQ(std::string(source), message);
+        EXPECT_EQ(host.blockSize(source), message.size() + 1);
+        source[0] = '#';
+        EXPECT_EQ(read(path), store);
+        hostApi().BKA_Free(source);
+        EXPECT_EQ(host.outstandingBlocks(), 0u);
+        EXPECT_EQ(host.invalidFrees(), 0u);
+        // One left outstanding goes with the host's reset.
+        ASSERT_NE(hostApi().BKA_GetSource("1"), nullptr);
+        host.mapsSourceFile = mapped;
+        host.reset();
+        hostsim::installSimulatedHost();
+    }
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "tests/file_text_cases.h"
 #include "tests/wine/scratch_folder.h"
 
 using wintest::ScratchFolder;
@@ -61,4 +62,9 @@ TEST(PlatformFilesOnWindows, ListsEntriesWithTheSuffixAndCreatesFolders) {
     EXPECT_TRUE(entries[1].isDirectory);
     EXPECT_EQ(entries[2].name, "notes.TXT");
     EXPECT_TRUE(platform::listDirectory(scratch.path() + "missing", ".txt").empty());
+}
+
+TEST(PlatformFilesOnWindows, FileTextsMapWhereANulFollowsAndReadElsewhere) {
+    ScratchFolder scratch;
+    filetextcases::checkFileTexts(scratch.path());
 }

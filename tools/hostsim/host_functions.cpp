@@ -6,8 +6,10 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
+#include "platform/file_text.h"
 #include "platform/files.h"
 #include "platform/large_blocks.h"
 #include "text/no_case.h"
@@ -39,6 +41,10 @@ char* hostBlock(const std::string& text) {
 
 // The message's source read from its file into a fresh block.
 char* storedSourceBlock(const std::string& path, std::size_t offset) {
+    if (simHost().mapsSourceFile) {
+        std::optional<platform::FileText> text = platform::FileText::open(path, offset);
+        if (text && text->mapped()) return simHost().adopt(std::move(*text));
+    }
     std::FILE* file = platform::openFile(path, "rb");
     if (!file) return hostBlock(std::string());
     std::setvbuf(file, nullptr, _IONBF, 0);

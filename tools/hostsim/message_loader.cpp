@@ -215,9 +215,14 @@ void walk(const Entity& entity, int depth, Search& search) {
 }  // namespace
 
 SimMessage loadMessage(std::string rawSource, const std::string& localCodePage) {
+    SimMessage message = loadMessageWithoutSource(rawSource, localCodePage);
+    message.rawSource = std::move(rawSource);  // the views into it went with loading
+    return message;
+}
+
+SimMessage loadMessageWithoutSource(std::string_view source, const std::string& localCodePage) {
     SimMessage message;
-    message.rawSource = std::move(rawSource);
-    const Entity root = parseEntity(message.rawSource);
+    const Entity root = parseEntity(source);
     const std::string topCharset = parseContentType(headerValue(root.headers, "Content-Type")).charset;
     for (const auto& header : root.headers) {
         message.headers.emplace_back(header.first, decodeEncodedWords(header.second, localCodePage, topCharset));

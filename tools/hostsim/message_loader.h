@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "tools/hostsim/sim_host.h"
 
@@ -15,6 +16,9 @@ namespace hostsim {
 // The charset is that part's charset parameter, else the top-level one.
 // The source becomes the message's rawSource without being copied.
 SimMessage loadMessage(std::string rawSource, const std::string& localCodePage);
+// The same from a source the caller keeps until it returns, without
+// rawSource (for a host that serves it from its file).
+SimMessage loadMessageWithoutSource(std::string_view source, const std::string& localCodePage);
 
 // Has the host read the source from `file`, whose last `messageSize` bytes
 // are the message, whenever it is asked for it, rather than hold it beside

@@ -28,7 +28,14 @@ void SimHost::release(void* block) {
         return;
     }
     blocks_.erase(found);
-    std::free(block);
+    if (mapped_.erase(block) == 0) std::free(block);
+}
+
+char* SimHost::adopt(platform::FileText text) {
+    char* block = text.data();
+    blocks_[block] = text.size() + 1;
+    mapped_.emplace(block, std::move(text));
+    return block;
 }
 
 std::size_t SimHost::blockSize(const void* block) const {
@@ -80,8 +87,11 @@ void SimHost::indexMessageHeaders() {
 }
 
 void SimHost::reset() {
-    for (auto& block : blocks_) std::free(block.first);
+    for (auto& block : blocks_) {
+        if (mapped_.count(block.first) == 0) std::free(block.first);
+    }
     blocks_.clear();
+    mapped_.clear();
     invalidFrees_ = 0;
     kept_.clear();
     headerIndex_.clear();
@@ -99,6 +109,7 @@ void SimHost::reset() {
     std::fill(std::begin(windowHandles), std::end(windowHandles), nullptr);
     allocationsFail = false;
     refusedAllocationSize = 0;
+    mapsSourceFile = false;
     calls.clear();
     recordsCalls = true;
     commands.clear();
@@ -106,7 +117,9 @@ void SimHost::reset() {
 }
 
 SimHost::~SimHost() {
-    for (auto& block : blocks_) std::free(block.first);
+    for (auto& block : blocks_) {
+        if (mapped_.count(block.first) == 0) std::free(block.first);
+    }
 }
 
 void installSimulatedHost() {

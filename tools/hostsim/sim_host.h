@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_text.h"
 #include "platform/host_types.h"
 
 namespace hostsim {
@@ -64,6 +65,11 @@ public:
     bool allocationsFail = false;
     // Not 0: only blocks of exactly this size are refused.
     std::size_t refusedAllocationSize = 0;
+    // A source served from its file is handed out as the file's private
+    // mapping rather than read into a block (the tool's host, which runs
+    // where the message file is; the test hosts read it, as a mail client
+    // holding it in memory does).
+    bool mapsSourceFile = false;
 
     // What the plug-in did.
     std::vector<std::string> calls;  // "BKA_Name" of every call, in order
@@ -81,6 +87,9 @@ public:
     std::size_t blockSize(const void* block) const;
     void* allocate(std::size_t size);
     void release(void* block);
+    // Hands out a mapped file's text as a block (its size with the NUL);
+    // release() unmaps it.
+    char* adopt(platform::FileText text);
 
     // Host-owned return texts stay valid until the next call of the same function.
     const char* keep(const std::string& slot, std::string text);
@@ -100,6 +109,7 @@ public:
 
 private:
     std::map<void*, std::size_t> blocks_;
+    std::map<void*, platform::FileText> mapped_;  // adopted blocks among blocks_
     std::size_t invalidFrees_ = 0;
     std::map<std::string, std::string> kept_;
     std::unordered_map<std::string, std::size_t> headerIndex_;  // lower-case name -> first entry

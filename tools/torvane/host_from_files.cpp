@@ -77,11 +77,19 @@ void startHost(const HostFiles& files) {
 HostWindow playHost(HostFiles& files) {
     startHost(files);
     hostsim::SimHost& host = hostsim::simHost();
-    const std::size_t messageSize = files.rawMessage.size();
-    host.message = hostsim::loadMessage(std::move(files.rawMessage), kLocalCodePage);
+    if (files.messageFile.empty()) {
+        host.message = hostsim::loadMessage(files.rawMessage.release(), kLocalCodePage);
+    } else {
+        // Read from the tool's text, then from the file when the plug-in
+        // asks: the host keeps no copy.
+        host.message = hostsim::loadMessageWithoutSource(files.rawMessage.view(), kLocalCodePage);
+        host.mapsSourceFile = true;
+        if (!hostsim::serveSourceFromFile(host.message, files.messageFile, files.rawMessage.size())) {
+            host.message.rawSource = std::string(files.rawMessage.view());
+        }
+        files.rawMessage = MessageText();
+    }
     host.indexMessageHeaders();
-    files.rawMessage.clear();
-    if (!files.messageFile.empty()) hostsim::serveSourceFromFile(host.message, files.messageFile, messageSize);
     // Any value identifies the one compose window; it is never dereferenced.
     HostWindow window = reinterpret_cast<HostWindow>(static_cast<std::uintptr_t>(0x7e57));
     const std::string* subject = host.messageHeader("Subject");

@@ -5,11 +5,12 @@
 #include <string>
 
 #include "platform/host_types.h"
+#include "tools/torvane/input_files.h"
 
 namespace torvane {
 
 struct HostFiles {
-    std::string rawMessage;
+    MessageText rawMessage;
     // The file rawMessage was read from, when the host may read it again
     // there (rawMessage is then the file's end, without its first bytes).
     std::string messageFile;

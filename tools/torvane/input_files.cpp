@@ -50,24 +50,22 @@ std::string readInputFile(const std::string& path) {
 
 namespace {
 
-// Mail saved from a mailbox file starts with the envelope line "From " and
-// whatever follows it (a header field name holds no space), unless that is
-// the obsolete form of a From field ("From  : John").
-// Edited in place: the message is not copied.
-std::string withoutEnvelopeLine(std::string content) {
-    if (content.compare(0, 5, "From ") != 0) return content;
+// The length of the envelope line "From " and whatever follows it with its
+// line end, which mail saved from a mailbox file starts with (a header field
+// name holds no space), unless that is the obsolete form of a From field
+// ("From  : John"); 0 where there is none.
+std::size_t envelopeLineLength(std::string_view content) {
+    if (content.substr(0, 5) != "From ") return 0;
     const std::size_t afterName = content.find_first_not_of(" \t", 4);
-    if (afterName != std::string::npos && content[afterName] == ':') return content;
+    if (afterName != std::string_view::npos && content[afterName] == ':') return 0;
     std::size_t next = content.find_first_of("\r\n");
-    if (next == std::string::npos) return std::string();
-    next += content.compare(next, 2, "\r\n") == 0 ? 2 : 1;
-    content.erase(0, next);
-    return content;
+    if (next == std::string_view::npos) return content.size();
+    return next + (content.substr(next, 2) == "\r\n" ? 2 : 1);
 }
 
 // A field name of printable characters other than the colon, then the colon,
 // which the obsolete syntax lets white space precede ("From  : John").
-bool beginsWithHeaderField(const std::string& content) {
+bool beginsWithHeaderField(std::string_view content) {
     std::size_t i = 0;
     while (i < content.size()) {
         const auto c = static_cast<unsigned char>(content[i]);
@@ -81,25 +79,35 @@ bool beginsWithHeaderField(const std::string& content) {
 
 // Where each message of a mailbox file after the first begins: at an
 // envelope line that follows a blank line.
-std::vector<std::size_t> laterMessageStarts(const std::string& content) {
+std::vector<std::size_t> laterMessageStarts(std::string_view content) {
     std::vector<std::size_t> starts;
-    for (std::size_t at = content.find("\nFrom "); at != std::string::npos; at = content.find("\nFrom ", at + 1)) {
-        const bool afterBlank = (at >= 1 && content[at - 1] == '\n') || (at >= 2 && content.compare(at - 2, 2, "\n\r") == 0);
+    for (std::size_t at = content.find("\nFrom "); at != std::string_view::npos; at = content.find("\nFrom ", at + 1)) {
+        const bool afterBlank = (at >= 1 && content[at - 1] == '\n') || (at >= 2 && content.substr(at - 2, 2) == "\n\r");
         if (afterBlank) starts.push_back(at + 1);
     }
     return starts;
 }
 
-bool isCompoundFile(const std::string& content) { return content.compare(0, 4, "\xD0\xCF\x11\xE0") == 0; }
+bool isCompoundFile(std::string_view content) { return content.substr(0, 4) == "\xD0\xCF\x11\xE0"; }
+
+platform::FileText openMessageFile(const std::string& path, bool mayMap) {
+    FileStatus info {};
+    if (statusOf(path, info) != 0) throw UsageError("cannot read '" + path + "': " + std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) throw UsageError("cannot read '" + path + "': " + std::strerror(EISDIR));
+    errno = 0;
+    std::optional<platform::FileText> text = platform::FileText::open(path, 0, mayMap);
+    if (!text) throw UsageError("cannot read '" + path + "': " + (errno ? std::strerror(errno) : "read error"));
+    return std::move(*text);
+}
 
 }  // namespace
 
-void requireMessage(const std::string& path, const std::string& content) {
+void requireMessage(const std::string& path, std::string_view content) {
     if (content.empty()) throw UsageError("'" + path + "' is empty");
     if (isCompoundFile(content)) {
         throw UsageError("'" + path + "' is an Outlook message file, not an RFC 5322 message");
     }
-    if (content.find('\0') != std::string::npos) {
+    if (content.find('\0') != std::string_view::npos) {
         throw UsageError("'" + path + "' is not a message: it holds binary data");
     }
     if (!beginsWithHeaderField(content)) {
@@ -107,10 +115,19 @@ void requireMessage(const std::string& path, const std::string& content) {
     }
 }
 
-std::string readMessageFile(const std::string& path, std::size_t index, bool* endsTheFile) {
-    std::string content = readInputFile(path);
-    if (endsTheFile) *endsTheFile = true;
-    if (content.compare(0, 5, "From ") == 0) {
+std::string MessageText::release() {
+    std::string text = file_ ? std::string(view()) : std::move(own_);
+    file_.reset();
+    own_.clear();
+    return text;
+}
+
+MessageText readMessageFile(const std::string& path, std::size_t index, bool mayMap) {
+    platform::FileText file = openMessageFile(path, mayMap);
+    const std::string_view content = file.view();
+    std::size_t begin = 0;
+    std::size_t end = content.size();
+    if (content.substr(0, 5) == "From ") {
         const std::vector<std::size_t> later = laterMessageStarts(content);
         const std::size_t count = later.size() + 1;
         if (count > 1 && index == 0) {
@@ -122,16 +139,18 @@ std::string readMessageFile(const std::string& path, std::size_t index, bool* en
                              ", not " + std::to_string(index));
         }
         if (count > 1) {
-            const std::size_t begin = index == 1 ? 0 : later[index - 2];
-            const std::size_t end = index == count ? content.size() : later[index - 1];
-            if (endsTheFile) *endsTheFile = end == content.size();
-            content = content.substr(begin, end - begin);
+            begin = index == 1 ? 0 : later[index - 2];
+            end = index == count ? content.size() : later[index - 1];
         }
     } else if (index > 1) {
         throw UsageError("'" + path + "' holds 1 message, not " + std::to_string(index));
     }
-    std::string message = withoutEnvelopeLine(std::move(content));
-    requireMessage(path, message);
+    begin += envelopeLineLength(content.substr(begin, end - begin));
+    // A message that ends the file is followed by the text's NUL; another
+    // gets one in a copy of its own.
+    MessageText message = end == content.size() ? MessageText(std::move(file), begin)
+                                                : MessageText(std::string(content.substr(begin, end - begin)));
+    requireMessage(path, message.view());
     return message;
 }
 

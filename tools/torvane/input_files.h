@@ -2,7 +2,12 @@
 // leaving a partial file behind.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/file_text.h"
 
 namespace torvane {
 
@@ -14,7 +19,34 @@ std::string readInputFile(const std::string& path);
 // empty, not an Outlook .msg file, no NUL bytes, and a header field on its
 // first line (white space before the colon allowed, as the obsolete syntax
 // does).
-void requireMessage(const std::string& path, const std::string& content);
+void requireMessage(const std::string& path, std::string_view content);
+
+// A message as the tool holds it, always followed by a NUL: a stretch of its
+// file's text where it ends the file (the file mapped, not copied), else a
+// text of its own.
+class MessageText {
+public:
+    MessageText() = default;
+    explicit MessageText(std::string text) : own_(std::move(text)) {}
+    MessageText(platform::FileText file, std::size_t begin) : file_(std::move(file)), begin_(begin) {}
+
+    std::string_view view() const {
+        return file_ ? file_->view().substr(begin_) : std::string_view(own_.c_str(), own_.size());
+    }
+    const char* c_str() const { return view().data(); }
+    std::size_t size() const { return view().size(); }
+    // Whether the message is its file's last bytes (one message, or the
+    // last of a mailbox file).
+    bool endsTheFile() const { return file_.has_value(); }
+    // The text as a string of its own (moved out where it is one, else
+    // copied), leaving this empty.
+    std::string release();
+
+private:
+    std::optional<platform::FileText> file_;
+    std::size_t begin_ = 0;
+    std::string own_;
+};
 
 // The message in a file as the tool loads one: a leading mbox envelope line
 // ("From alex@example.com Tue Dec  1 09:14:02 2026"), which mail saved from
@@ -22,9 +54,10 @@ void requireMessage(const std::string& path, const std::string& content);
 // plug-in never sees such a line: the host hands it messages, not files.
 // A mailbox file of several messages (each after a blank line and an
 // envelope line) is refused unless `index` (from 1) chooses one; 0 is none.
-// `endsTheFile`, when given, tells whether the message is the file's last
-// bytes (one message, or the last of a mailbox file).
-std::string readMessageFile(const std::string& path, std::size_t index = 0, bool* endsTheFile = nullptr);
+// Throws UsageError as readInputFile does. `mayMap` false: the file is read
+// (a program that runs on while the file may be edited, where a mapped file
+// cut shorter would end it).
+MessageText readMessageFile(const std::string& path, std::size_t index = 0, bool mayMap = true);
 
 // The value of --index: a message number from 1 ("0" when not given is 0).
 std::size_t messageIndex(const std::string& text);

@@ -1,5 +1,6 @@
 // torvane: renders, inspects and checks the plug-in's templates outside the
 // mail client, with the plug-in's own engine.
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -10,7 +11,22 @@
 #include "tools/torvane/command_line.h"
 #include "tools/torvane/commands.h"
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
 namespace {
+
+#if !defined(_WIN32)
+// render and inspect map the message file rather than copy it: another
+// program that cuts the file shorter meanwhile takes its pages away. Said
+// as an error of the tool's own, not a crash.
+extern "C" void reportFileCutShorter(int) {
+    static const char kText[] = "torvane: the message file was cut shorter while it was read\n";
+    (void)!write(2, kText, sizeof kText - 1);
+    _exit(2);
+}
+#endif
 
 constexpr const char* kUsage =
     "usage: torvane COMMAND [ARGUMENTS]\n"
@@ -36,6 +52,9 @@ bool wantsHelp(const std::vector<std::string>& words) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if !defined(_WIN32)
+    std::signal(SIGBUS, reportFileCutShorter);
+#endif
     // Redirected output is the same bytes on Windows as on Linux.
     platform::useBinaryStandardOutput();
     // Every path and text of the tool is UTF-8, on Windows too.

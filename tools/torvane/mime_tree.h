@@ -3,13 +3,14 @@
 #pragma once
 
 #include <iosfwd>
-#include <string>
+
+#include "tools/torvane/input_files.h"
 
 namespace torvane {
 
 // Every part in pre-order as the plug-in parses `rawMessage`, with the name
 // an attachment would be saved under; `json` as `inspect --json` prints it.
 // Resets the simulated host; the message is parsed, never decoded.
-void writeMimeTree(const std::string& rawMessage, bool json, std::ostream& out);
+void writeMimeTree(const MessageText& rawMessage, bool json, std::ostream& out);
 
 }  // namespace torvane

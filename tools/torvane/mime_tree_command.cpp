@@ -115,7 +115,7 @@ void writeJson(const std::vector<PartReport>& reports, int htmlIndex, std::ostre
 
 }  // namespace
 
-void writeMimeTree(const std::string& rawMessage, bool json, std::ostream& out) {
+void writeMimeTree(const MessageText& rawMessage, bool json, std::ostream& out) {
     HostFiles files;
     files.tempFolder = asFolder(".");
     files.mailboxFolder = asFolder(".");
@@ -144,7 +144,7 @@ int inspectCommand(const std::vector<std::string>& words, std::ostream& out, std
     if (arguments.positional.size() != 1) throw UsageError("inspect takes one MESSAGE file (see 'torvane inspect --help')");
     const std::string messagePath = arguments.positional[0];
 
-    const std::string message = readMessageFile(messagePath, messageIndex(arguments.value("--index", "0")));
+    const MessageText message = readMessageFile(messagePath, messageIndex(arguments.value("--index", "0")));
     platform::setMessageBoxSink([&err](const std::string& text, const std::string& caption) {
         err << "torvane: " << caption << (caption.empty() ? "" : ": ") << text << '\n';
     });

@@ -126,10 +126,9 @@ int renderCommand(const std::vector<std::string>& words, std::ostream& out, std:
     ToolTempFolder toolTemp;
     files.forward = forward;
     const std::string charset = arguments.has("--charset") ? charsetChoice(arguments.value("--charset")) : "";
-    bool messageEndsTheFile = false;
-    files.rawMessage = readMessageFile(messagePath, messageIndex(arguments.value("--index", "0")), &messageEndsTheFile);
+    files.rawMessage = readMessageFile(messagePath, messageIndex(arguments.value("--index", "0")));
     // The host may read the message again from the end of its file instead of keeping a copy.
-    if (messageEndsTheFile) files.messageFile = messagePath;
+    if (files.rawMessage.endsTheFile()) files.messageFile = messagePath;
 
     const TemplateFile templateFile(arguments.value("--template"), forward);
     const std::string& templatePath = templateFile.path();

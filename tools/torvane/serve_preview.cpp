@@ -217,7 +217,8 @@ std::optional<std::string> PreviewState::renderJson(const PreviewChoice& choice)
         const TemplateSource source = readTemplateSource(templatePath, folders_.temp);
         check = checkJson(checkTemplateHtml(source.html), source);
 
-        std::string message = readMessageFile(messagePath);
+        // Read, not mapped: the server runs on while the file may be edited.
+        MessageText message = readMessageFile(messagePath, 0, false);
         std::ostringstream tree;
         writeMimeTree(message, true, tree);
         mime = tree.str();

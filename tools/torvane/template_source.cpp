@@ -99,7 +99,7 @@ struct ParsedHtml {
 // here when it is empty (decoding goes through files).
 ParsedHtml parseHtml(const std::string& source, const std::string& tempFolder) {
     HostFiles files;
-    files.rawMessage = "Subject: check\r\n\r\n";
+    files.rawMessage = MessageText(std::string("Subject: check\r\n\r\n"));
     files.tempFolder = tempFolder.empty() ? makeFreshTempFolder() : tempFolder;
     files.mailboxFolder = files.tempFolder;
     playHost(files);

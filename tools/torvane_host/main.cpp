@@ -74,9 +74,10 @@ int run(const std::vector<std::string>& words) {
     torvanehost::AnswerRequest request;
     request.pluginPath = besideThisProgram("testtorvane.dll");
     if (!platform::fileExists(request.pluginPath)) throw UsageError("no plug-in at '" + request.pluginPath + "'");
-    bool endsTheFile = false;
-    request.rawMessage = torvane::readMessageFile(messagePath, 0, &endsTheFile);
-    if (endsTheFile) request.messageFile = messagePath;
+    // Read into memory, as the mail client it plays holds the message.
+    torvane::MessageText message = torvane::readMessageFile(messagePath, 0, false);
+    if (message.endsTheFile()) request.messageFile = messagePath;
+    request.rawMessage = message.release();
     request.forward = arguments.has("--forward");
     request.refresh = arguments.has("--refresh");
     request.charset = arguments.value("--charset");

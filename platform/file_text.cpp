@@ -1,0 +1,82 @@
+#include "platform/file_text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "platform/file_mapping.h"
+#include "platform/files.h"
+
+namespace platform {
+
+struct FileText::Mapping {
+    SystemMapping system;
+};
+
+namespace {
+
+bool gMappingOff = false;
+
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The bytes from `offset` to the end; none when the file cannot be opened
+// or read.
+std::optional<std::string> readFrom(const std::string& path, std::size_t offset) {
+    const std::unique_ptr<std::FILE, FileClose> file(openFile(path, "rb"));
+    if (!file) return std::nullopt;
+    std::string text;
+    char chunk[1 << 16];
+    std::size_t skipped = 0;
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
+        const std::size_t skip = std::min(got, offset - skipped);
+        skipped += skip;
+        text.append(chunk + skip, got - skip);
+    }
+    if (std::ferror(file.get())) return std::nullopt;
+    return text;
+}
+
+}  // namespace
+
+std::optional<FileText> FileText::open(const std::string& path, std::size_t offset, bool mayMap) {
+    FileText text;
+    MappedRange range;
+    switch (gMappingOff || !mayMap ? MapResult::NotMappable : mapWithNulAfter(path, offset, range)) {
+    case MapResult::Mapped:
+        text.mapping_ = std::make_unique<Mapping>(Mapping{std::move(range.mapping)});
+        text.begin_ = range.begin;
+        text.size_ = range.size;
+        return text;
+    case MapResult::CannotOpen:
+        return std::nullopt;
+    case MapResult::NotMappable:
+        break;
+    }
+    std::optional<std::string> read = readFrom(path, offset);
+    if (!read) return std::nullopt;
+    text.read_ = std::move(*read);
+    text.begin_ = text.read_.data();
+    text.size_ = text.read_.size();
+    return text;
+}
+
+FileText::FileText(FileText&& other) noexcept { *this = std::move(other); }
+
+FileText& FileText::operator=(FileText&& other) noexcept {
+    mapping_ = std::move(other.mapping_);
+    read_ = std::move(other.read_);
+    // A short text read lives inside the string object itself.
+    begin_ = mapping_ ? other.begin_ : read_.data();
+    size_ = other.size_;
+    other.begin_ = other.read_.data();
+    other.size_ = 0;
+    return *this;
+}
+
+FileText::~FileText() = default;
+
+void FileText::setMappingOffForTesting(bool off) { gMappingOff = off; }
+
+}  // namespace platform

@@ -1,0 +1,64 @@
+// FileText's cases, run on Linux (tests/unit) and through the Win32 calls
+// under wine (tests/wine): each in a fresh folder ending in a separator.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/file_text.h"
+#include "platform/files.h"
+
+namespace filetextcases {
+
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+    std::FILE* file = platform::openFile(path, "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+inline std::string numbered(std::size_t size) {
+    std::string text;
+    for (std::size_t i = 0; text.size() < size; ++i) text += std::to_string(i) + ' ';
+    text.resize(size);
+    return text;
+}
+
+inline void checkFileTexts(const std::string& folder) {
+    // 4096: the page of x86 Linux and of Windows. Offsets beyond 64 KB lie
+    // past Windows' first mapping boundary.
+    struct Case {
+        std::size_t size, offset;
+        bool mapped;  // whether the system's mapping can hold the NUL
+    };
+    const Case cases[] = {{70001, 0, true},    {70001, 5, true},    {70001, 65539, true}, {70001, 70000, true},
+                          {4097, 4096, true},   {8192, 0, false},    {8192, 100, false},   {70001, 70001, false},
+                          {70001, 90000, false}, {0, 0, false},     {4, 0, true}};
+    for (bool mappingOff : {false, true}) {
+        platform::FileText::setMappingOffForTesting(mappingOff);
+        for (const Case& c : cases) {
+            SCOPED_TRACE("size " + std::to_string(c.size) + " offset " + std::to_string(c.offset) +
+                         (mappingOff ? " read" : ""));
+            const std::string path = folder + "text-" + std::to_string(c.size) + ".eml";
+            const std::string content = numbered(c.size);
+            writeBytes(path, content);
+            std::optional<platform::FileText> opened = platform::FileText::open(path, c.offset);
+            ASSERT_TRUE(opened.has_value());
+            // Moved, as callers keep it: a short text read lives in the string object.
+            platform::FileText text = std::move(*opened);
+            EXPECT_EQ(text.mapped(), c.mapped && !mappingOff);
+            EXPECT_EQ(text.view(), c.offset < content.size() ? content.substr(c.offset) : std::string());
+            EXPECT_EQ(text.data()[text.size()], '\0');
+            if (text.size() > 0) {
+                text.data()[0] = '#';  // this copy only
+                EXPECT_EQ(platform::readFile(path).value_or("<unread>"), content);
+            }
+        }
+    }
+    platform::FileText::setMappingOffForTesting(false);
+    EXPECT_FALSE(platform::FileText::open(folder + "missing.eml").has_value());
+}
+
+}  // namespace filetextcases
