@@ -1,5 +1,7 @@
 #include "composer/compose_core.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -22,6 +24,14 @@
 namespace {
 
 constexpr int kMimeTypeBufferSize = 50;
+
+// Room beyond a quoted body that the rendering may take (capacity only: the
+// system gives it pages when they are written), for the template's own text
+// and values around it. A rendering that needs more copies the body.
+std::size_t renderingRoom(const ComposeSession& session, std::size_t bodySize) {
+    constexpr std::size_t kSmallestRoom = 64 * 1024;
+    return session.keepsQuotedBody ? 0 : std::max(kSmallestRoom, bodySize / 32);
+}
 // The message's source and its tree, which serves only to save attachments
 // and pictures: the body comes from the host.
 struct SourceTree {
@@ -74,11 +84,13 @@ bool prepare(ComposeSession& session, const std::string& templatePath, const std
         HostBuffer mimeType(kMimeTypeBufferSize);
         const char* body = hostApi().BKA_GetText(mimeType.data(), mimeType.size());
         if (!body) body = "";
+        const std::size_t bodySize = std::strlen(body);
         if (beginsWithNoCase(mimeType.text(), "text/html")) {
-            session.quotedBody = body;
+            session.quotedBody.reserve(bodySize + renderingRoom(session, bodySize));
+            session.quotedBody.assign(body, bodySize);
         } else if (session.convertText) {
             // Straight from the host's text: a large body is not copied first.
-            session.quotedBody = plainTextToHtml(body);
+            session.quotedBody = plainTextToHtml(std::string_view(body, bodySize), renderingRoom(session, bodySize));
         } else {
             session.quotedBody = body;
             result.outcome = ComposeOutcome::BodyNotHtml;
@@ -137,7 +149,11 @@ ComposeResult composeReply(ComposeSession& session, const std::string& templateP
     }
     try {
         result.html = session.templateText;
-        renderTemplate(nullptr, session, session.quotedBody, result.html);
+        if (session.keepsQuotedBody) {
+            renderTemplate(nullptr, session, session.quotedBody, result.html);
+        } else {
+            renderTemplateTakingBody(session, session.quotedBody, result.html);
+        }
         result.outcome = ComposeOutcome::Rendered;
     } catch (...) {
         platform::showMessageBox("Error in replacing HTML!", "Error");

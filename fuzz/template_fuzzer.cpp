@@ -1,7 +1,8 @@
 // Renders arbitrary template bytes with arbitrary header values, identity,
 // signature texts and attachment names from the simulated host. Input: one
 // flags byte (1 re-render, 2 ResetCharset, 4 GBK host, 8 render twice, 16
-// and 32 the language, 64 UTF-8 names), then fields separated by 0x1E in this order: template, quoted
+// and 32 the language, 64 UTF-8 names, 128 room beyond the body a single
+// rendering takes), then fields separated by 0x1E in this order: template, quoted
 // body, From, To, Date, Message-Id, Subject, Cc, YourName, MailAddress,
 // default signature, HTML signature, plain signature, attachment names
 // (separated by 0x1F), message charset, re-rendering charset. A missing field
@@ -103,18 +104,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     writeOrRemove(folder + "$$$00001html_Fuzz.txt", fields[11]);
     writeOrRemove(folder + "$$$00002Plain.txt", fields[12]);
 
-    ComposeSession session(kWindow, SessionKind::Compose);
-    session.resetCharset = (flags & 2) != 0;
-    // Dates in each language, with names in GBK or Big5 or in UTF-8.
-    const InterfaceLanguage languages[] = {InterfaceLanguage::English, InterfaceLanguage::SimplifiedChinese,
-                                           InterfaceLanguage::TraditionalChinese, InterfaceLanguage::English};
-    session.language = languages[(flags >> 4) & 3];
-    session.localCodePage = (flags & 64) ? LocalCodePage::Utf8 : LocalCodePage::OfLanguage;
-    if (fields[13]) {
-        for (const auto& name : splitFields(*fields[13], '\x1f', kMaxAttachments)) {
-            if (name) session.attachments.push_back({folder, name->substr(0, kMaxAttachmentName)});
+    const auto configure = [&](ComposeSession& session) {
+        session.resetCharset = (flags & 2) != 0;
+        // Dates in each language, with names in GBK or Big5 or in UTF-8.
+        const InterfaceLanguage languages[] = {InterfaceLanguage::English, InterfaceLanguage::SimplifiedChinese,
+                                               InterfaceLanguage::TraditionalChinese, InterfaceLanguage::English};
+        session.language = languages[(flags >> 4) & 3];
+        session.localCodePage = (flags & 64) ? LocalCodePage::Utf8 : LocalCodePage::OfLanguage;
+        if (fields[13]) {
+            for (const auto& name : splitFields(*fields[13], '\x1f', kMaxAttachments)) {
+                if (name) session.attachments.push_back({folder, name->substr(0, kMaxAttachmentName)});
+            }
         }
-    }
+    };
+    ComposeSession session(kWindow, SessionKind::Compose);
+    configure(session);
     std::srand(flags);
 
     const std::string templateText = bounded(fields[0], kMaxTemplate);
@@ -126,6 +130,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             renderTemplate(rerenderCharset.c_str(), session, quotedBody, text);
         } else {
             renderTemplate(nullptr, session, quotedBody, text);
+            // Rendered once, taking the body's memory (with room or none),
+            // the text is the same.
+            ComposeSession once(kWindow, SessionKind::Compose);
+            configure(once);
+            std::string body;
+            body.reserve(quotedBody.size() + (flags & 128 ? 4096 : 0));
+            body = quotedBody;
+            std::string taken = templateText;
+            std::srand(flags);
+            renderTemplateTakingBody(once, body, taken);
+            if (taken != text) std::abort();
         }
         if (flags & 8) {
             std::string again = templateText;

@@ -256,7 +256,8 @@ void rewriteContentIds(std::string& html, const ContentIdList& list) {
     std::string rewritten;
     std::size_t grown = 0;
     for (const auto& stretch : replaced) grown += list[stretch.second.second].second.size();
-    rewritten.reserve(html.size() + grown);
+    // As much room beyond the end as the text had (a rendering may use it).
+    rewritten.reserve(html.capacity() + grown);
     std::size_t from = 0;
     for (const auto& [start, stretch] : replaced) {
         rewritten.append(html, from, start - from);

@@ -21,5 +21,6 @@ void saveInlineImage(MimePart& part, ContentIdList& list);
 // entry in list order, left to right: an earlier entry's id that begins a
 // later one's reference takes that reference's start. Text a replacement
 // inserted is not searched again. Linear in the text's length, whatever the
-// number of entries (content_id_rewrite.cpp).
+// number of entries (content_id_rewrite.cpp). The rewritten text keeps the
+// room the text had beyond its end.
 void rewriteContentIds(std::string& html, const ContentIdList& list);

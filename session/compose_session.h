@@ -56,6 +56,10 @@ public:
     // torvane tool): renderedText is then not stored, and a rendering without
     // signature tokens is not copied again for the final text.
     bool keepsRenderedText = true;
+    // False where the body is rendered once and never again (the torvane
+    // tool without --charset): the first rendering may then take the quoted
+    // body's memory for its text, and quotedBody is left empty.
+    bool keepsQuotedBody = true;
     std::string quotedBody;
     std::string templateText;
     std::string renderedText;

@@ -74,10 +74,10 @@ void finishRendering(std::string& text, ComposeSession& session, const SinglePas
     }
 }
 
-}  // namespace
-
-void renderTemplate(const char* charsetName, ComposeSession& session, const std::string& quotedBody,
-                    std::string& text) {
+// `takenBody`: quotedBody itself, whose memory the pass may take; null
+// where the body is kept.
+void render(const char* charsetName, ComposeSession& session, const std::string& quotedBody,
+            std::string* takenBody, std::string& text) {
     SinglePass pass;
     HostBuffer headerBuffer(kHeaderBufferSize);
     const bool firstRendering = charsetName == nullptr;
@@ -111,7 +111,11 @@ void renderTemplate(const char* charsetName, ComposeSession& session, const std:
     if (firstRendering) loadRandomSignature(session);
 
     pass.registerPlaceholder(kSignatureToken, placeholderPattern("R"));
-    pass.registerBorrowedPlaceholder(quotedBody, placeholderPattern("m"));
+    if (takenBody) {
+        pass.registerTakenPlaceholder(*takenBody, placeholderPattern("m"));
+    } else {
+        pass.registerBorrowedPlaceholder(quotedBody, placeholderPattern("m"));
+    }
     pass.registerPlaceholder("%", "%%");
 
     try {  // guard F
@@ -119,4 +123,15 @@ void renderTemplate(const char* charsetName, ComposeSession& session, const std:
     } catch (const boost::regex_error&) {
         platform::showMessageBox("Regular expression error! ", kErrorCaption);
     }
+}
+
+}  // namespace
+
+void renderTemplate(const char* charsetName, ComposeSession& session, const std::string& quotedBody,
+                    std::string& text) {
+    render(charsetName, session, quotedBody, nullptr, text);
+}
+
+void renderTemplateTakingBody(ComposeSession& session, std::string& quotedBody, std::string& text) {
+    render(nullptr, session, quotedBody, &quotedBody, text);
 }

@@ -15,3 +15,9 @@ class ComposeSession;
 // the user and the rendering goes on; other errors reach the caller.
 void renderTemplate(const char* charsetName, ComposeSession& session, const std::string& quotedBody,
                     std::string& text);
+
+// The first rendering, for a session that renders once: where the body is
+// inserted once and has room for the whole text beyond its end, the text is
+// written around it in its memory and `quotedBody` is left empty. The same
+// text as renderTemplate(nullptr, ...).
+void renderTemplateTakingBody(ComposeSession& session, std::string& quotedBody, std::string& text);

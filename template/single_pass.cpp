@@ -1,5 +1,6 @@
 #include "template/single_pass.h"
 
+#include <cstring>
 #include <unordered_map>
 
 #include <boost/regex.hpp>
@@ -29,6 +30,12 @@ void SinglePass::registerBorrowedPlaceholder(const std::string& value, const std
     addAlternative(value, pattern);
 }
 
+void SinglePass::registerTakenPlaceholder(std::string& value, const std::string& pattern) {
+    taken_ = &value;
+    takenIndex_ = values_.size();
+    addAlternative(value, pattern);
+}
+
 void SinglePass::registerPlaceholderWithFallback(std::string value, const std::string& pattern) {
     registerPlaceholder(std::move(value), pattern);
     fallbacks_.back() = true;
@@ -49,34 +56,64 @@ void SinglePass::apply(std::string& text) const {
     if (values_.empty()) return;
     const boost::regex& combined = compiled(combinedPattern_);
 
-    std::size_t valueBytes = 0;
-    for (const auto value : values_) valueBytes += value.size();
-    std::string output;
-    output.reserve(text.size() + valueBytes);
-
+    // The result as pieces in order: stretches of the text and the values
+    // put between them. Measured before anything is written.
+    std::vector<std::string_view> pieces;
+    const auto stretch = [&](std::string::const_iterator from, std::string::const_iterator to) {
+        pieces.emplace_back(text.data() + (from - text.cbegin()), static_cast<std::size_t>(to - from));
+    };
+    std::size_t takenPiece = 0;
+    int takenInsertions = 0;
     auto position = text.cbegin();
     boost::smatch match;
     while (position != text.cend() && boost::regex_search(position, text.cend(), match, combined)) {
-        output.append(position, match[0].first);
+        stretch(position, match[0].first);
         for (std::size_t i = 0; i < groups_.size(); ++i) {
             if (!match[static_cast<int>(groups_[i])].matched) continue;
             if (values_[i].empty() && fallbacks_[i] && match.length(static_cast<int>(groups_[i] + 1)) > 0) {
                 const auto& fallback = match[static_cast<int>(groups_[i] + 1)];
-                output.append(fallback.first, fallback.second);
+                stretch(fallback.first, fallback.second);
             } else if (values_[i].empty()) {
-                output += ' ';
+                pieces.emplace_back(" ", 1);
             } else {
-                output.append(values_[i].data(), values_[i].size());
+                if (taken_ && i == takenIndex_) {
+                    takenPiece = pieces.size();
+                    ++takenInsertions;
+                }
+                pieces.push_back(values_[i]);
             }
             break;
         }
         position = match[0].second;
         if (match[0].first == match[0].second) {
             // An empty match would stop the scan here; step over one character.
-            output += *position;
+            if (position == text.cend()) break;
+            stretch(position, position + 1);
             ++position;
         }
     }
-    output.append(position, text.cend());
+    stretch(position, text.cend());
+
+    std::size_t total = 0;
+    for (const std::string_view piece : pieces) total += piece.size();
+    std::string output;
+    if (takenInsertions == 1 && taken_->capacity() >= total) {
+        // The value stays where it is in its memory, moved up past what
+        // comes before it; no block of the text's size is made afresh.
+        std::size_t before = 0;
+        for (std::size_t i = 0; i < takenPiece; ++i) before += pieces[i].size();
+        output.swap(*taken_);
+        const std::size_t valueSize = output.size();
+        output.resize(total);
+        std::memmove(&output[before], output.data(), valueSize);
+        char* out = &output[0];
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            if (i != takenPiece) std::memcpy(out, pieces[i].data(), pieces[i].size());
+            out += pieces[i].size();
+        }
+    } else {
+        output.reserve(total);
+        for (const std::string_view piece : pieces) output.append(piece.data(), piece.size());
+    }
     text.swap(output);
 }

@@ -149,7 +149,7 @@ void forEachDiv(std::string_view text, std::size_t maxLine, Piece&& piece) {
 
 }  // namespace
 
-std::string plainTextToHtml(std::string_view text) {
+std::string plainTextToHtml(std::string_view text, std::size_t room) {
     // The host-sized line buffer bounds one line; a longer line goes on in
     // the next div rather than being lost.
     HostBuffer lineBuffer(kLineBufferSize);
@@ -160,7 +160,9 @@ std::string plainTextToHtml(std::string_view text) {
     forEachDiv(text, maxLine, [&](std::string_view piece, bool escaped) {
         length += isBlank(piece) ? kBlankDivLength : kDivTagsLength + (escaped ? piece.size() : escapedLength(piece));
     });
-    std::string html(length, '\0');
+    std::string html;
+    html.reserve(length + room);
+    html.resize(length);
     char* out = html.data();
     const auto put = [&](std::string_view piece) {
         std::memcpy(out, piece.data(), piece.size());

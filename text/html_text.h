@@ -2,6 +2,7 @@
 // values with their angle brackets escaped, signatures, and plain-text bodies.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,6 @@ std::string textToHtml(const std::string& text);
 // A plain-text body: angle brackets escaped, each line one "<div>", blank
 // lines "<div>&nbsp;</div>". A line is cut into divs of the host's line
 // buffer size (a block from the host, so this throws std::bad_alloc when
-// the host has no memory).
-std::string plainTextToHtml(std::string_view text);
+// the host has no memory). The result has `room` bytes of capacity beyond
+// its end.
+std::string plainTextToHtml(std::string_view text, std::size_t room = 0);

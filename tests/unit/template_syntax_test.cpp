@@ -246,3 +246,47 @@ TEST(SinglePassAlternation, GroupsInsideAPatternDoNotShiftTheValues) {
     EXPECT_EQ(text, "firstsecond ");
 }
 
+
+// A taken value gives the text a borrowed one gives; its memory becomes the
+// text's only where it is inserted once and has room for the whole text.
+TEST(SinglePassAlternation, ATakenValueRendersAsABorrowedOneAndIsTakenOnlyWhereItFits) {
+    const std::string body(200, 'b');
+    struct Case {
+        const char* text;
+        std::size_t room;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"<p>%m</p> %t", 64, true},   {"%m", 0, true},          {"%m tail", 64, true},
+        {"head %m", 64, true},        {"%m and %m", 1024, false}, {"no body here", 64, false},
+        {"<p>%m</p> %t", 3, false},   {"%[fallback]x %m", 64, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto registerOthers = [](SinglePass& pass) {
+            pass.registerPlaceholder("TITLE", "%t");
+            pass.registerPlaceholderWithFallback("", "%\\[([^\\]]*)\\]x");
+        };
+        SinglePass borrowing;
+        registerOthers(borrowing);
+        borrowing.registerBorrowedPlaceholder(body, "%m");
+        std::string expected = c.text;
+        borrowing.apply(expected);
+
+        std::string value;
+        value.reserve(body.size() + c.room);
+        value = body;
+        const char* memory = value.data();
+        SinglePass taking;
+        registerOthers(taking);
+        taking.registerTakenPlaceholder(value, "%m");
+        std::string text = c.text;
+        taking.apply(text);
+        EXPECT_EQ(text, expected);
+        EXPECT_EQ(text.data() == memory, c.taken);
+        EXPECT_EQ(value.empty(), c.taken);
+        if (!c.taken) {
+            EXPECT_EQ(value, body);
+        }
+    }
+}

@@ -21,6 +21,7 @@ ComposeResult renderWithHost(HostFiles& files, const std::string& templatePath, 
     ComposeSession session(window, SessionKind::Compose, flags);
     session.localCodePage = LocalCodePage::Utf8;
     session.keepsRenderedText = false;  // the tool never draws another signature
+    session.keepsQuotedBody = charset.has_value();  // rendered again under the charset
 
     ComposeResult result = composeReply(session, templatePath, nullptr);
     if (result.outcome == ComposeOutcome::Rendered && charset) result.html = rerenderedText(session, *charset);
