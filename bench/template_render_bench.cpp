@@ -20,6 +20,7 @@
 #include "platform/message_box.h"
 #include "session/compose_session.h"
 #include "template/render_template.h"
+#include "text/html_text.h"
 #include "tools/hostsim/sim_host.h"
 
 namespace {
@@ -200,8 +201,28 @@ void BM_RenderReplyNewSession(benchmark::State& state) {
     platform::setMessageBoxSink(nullptr);
 }
 
+// A plain-text body turned into HTML (a reply with ConvertText on): lines
+// of mail text, a few with angle brackets, some blank.
+void BM_PlainTextToHtml(benchmark::State& state) {
+    const std::string lines[] = {"and <b> = caf\xC3\xA9 = for & the = line\r\n", "\r\n",
+                                 "\"quoted\" na\xC3\xAFve the figures line for M\xC3\xBCnchen for figures line\r\n",
+                                 "report for caf\xC3\xA9 r\xC3\xA9sum\xC3\xA9 \"quoted\"\r\n"};
+    std::string text;
+    for (std::size_t i = 0; text.size() < static_cast<std::size_t>(state.range(0)); ++i) text += lines[i % 4];
+    hostsim::simHost().reset();
+    hostsim::installSimulatedHost();
+    std::size_t htmlBytes = 0;
+    for (auto _ : state) {
+        const std::string html = plainTextToHtml(text);
+        htmlBytes = html.size();
+        benchmark::DoNotOptimize(html.data());
+    }
+    reportAgainstMemcpy(state, htmlBytes);
+}
+
 }  // namespace
 
+BENCHMARK(BM_PlainTextToHtml)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderReply)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderReplyNewSession)->Arg(100 << 10)->Arg(1 << 20)->Arg(10 << 20)->Unit(benchmark::kMillisecond);
 

@@ -72,7 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::setLocalCodePage(to);
 
     if (hostsim::decodeBase64(text).size() > text.size() * 3 / 4) fail("base64 output longer than its input allows");
-    if (hostsim::decodeQuotedPrintable(text).size() > text.size()) fail("quoted-printable output longer than input");
+    const std::string quotedPrintable = hostsim::decodeQuotedPrintable(text);
+    if (quotedPrintable.size() > text.size()) fail("quoted-printable output longer than input");
+    std::string overItself = text;
+    overItself.resize(hostsim::decodeQuotedPrintableInPlace(overItself.data(), overItself.size()));
+    if (overItself != quotedPrintable) fail("quoted-printable decoded over itself differs from a fresh copy");
     const std::string words = hostsim::decodeEncodedWords(text, to);
     if (to == "UTF-8" && isUtf8(text) && !isUtf8(words)) {
         fail("encoded words decoded into UTF-8 are not UTF-8");

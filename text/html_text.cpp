@@ -50,7 +50,6 @@ namespace {
 
 constexpr char kBlankDiv[] = "<div>&nbsp;</div>";
 constexpr std::size_t kBlankDivLength = sizeof kBlankDiv - 1;
-constexpr std::size_t kDivTagsLength = 11;  // "<div>" and "</div>"
 
 // A body of megabytes is scanned eight bytes at a time for its angle
 // brackets, which most lines have none of.
@@ -73,15 +72,47 @@ std::uint64_t wordAt(const char* text) {
 
 bool isAngle(char c) { return c == '<' || c == '>'; }
 
+// How many of the top bits of bytes are set.
+std::size_t countBits(std::uint64_t bits) { return static_cast<std::size_t>(((bits >> 7) * kEveryByte) >> 56); }
+
 std::size_t escapedLength(std::string_view text) {
     std::size_t angles = 0;
     std::size_t i = 0;
     for (; i + kWord <= text.size(); i += kWord) {
         // One in the low bit of each byte that was an angle, summed into the top byte.
-        angles += static_cast<std::size_t>(((angleBits(wordAt(text.data() + i)) >> 7) * kEveryByte) >> 56);
+        angles += countBits(angleBits(wordAt(text.data() + i)));
     }
     for (; i < text.size(); ++i) angles += isAngle(text[i]) ? 1 : 0;
     return text.size() + 3 * angles;
+}
+
+// The top bit of each byte of `word` that is a line feed, and no other.
+std::uint64_t lineFeedBits(std::uint64_t word) {
+    const std::uint64_t x = word ^ (kEveryByte * '\n');
+    const std::uint64_t low = kEveryByte * 0x7F;
+    return ~(((x & low) + low) | x | low);
+}
+
+struct BodyCounts {
+    std::size_t lineFeeds = 0;
+    std::size_t escapedLength = 0;
+};
+
+// One scan of a whole body, eight bytes at a time.
+BodyCounts countBody(std::string_view text) {
+    std::size_t lineFeeds = 0;
+    std::size_t angles = 0;
+    std::size_t i = 0;
+    for (; i + kWord <= text.size(); i += kWord) {
+        const std::uint64_t word = wordAt(text.data() + i);
+        lineFeeds += countBits(lineFeedBits(word));
+        angles += countBits(angleBits(word));
+    }
+    for (; i < text.size(); ++i) {
+        lineFeeds += text[i] == '\n' ? 1 : 0;
+        angles += isAngle(text[i]) ? 1 : 0;
+    }
+    return {lineFeeds, text.size() + 3 * angles};
 }
 
 // The first angle bracket from `i` on, or the text's size.
@@ -154,15 +185,16 @@ std::string plainTextToHtml(std::string_view text, std::size_t room) {
     // the next div rather than being lost.
     HostBuffer lineBuffer(kLineBufferSize);
     const std::size_t maxLine = static_cast<std::size_t>(lineBuffer.size() - 1);
-    // Measured first, so that a large body is written once into a text of
-    // its final size.
-    std::size_t length = 0;
-    forEachDiv(text, maxLine, [&](std::string_view piece, bool escaped) {
-        length += isBlank(piece) ? kBlankDivLength : kDivTagsLength + (escaped ? piece.size() : escapedLength(piece));
-    });
+    // One scan bounds the result, which is then written once into memory of
+    // that size: each div adds at most a blank div's length, and the divs
+    // beyond one a line are at most its escaped length over the line
+    // buffer's.
+    const BodyCounts counts = countBody(text);
+    const std::size_t divs = counts.lineFeeds + 1 + counts.escapedLength / maxLine;
     std::string html;
-    html.reserve(length + room);
-    html.resize(length);
+    const std::size_t bound = counts.escapedLength + divs * kBlankDivLength;
+    html.reserve(bound + room);
+    html.resize(bound);
     char* out = html.data();
     const auto put = [&](std::string_view piece) {
         std::memcpy(out, piece.data(), piece.size());
@@ -181,5 +213,6 @@ std::string plainTextToHtml(std::string_view text, std::size_t room) {
         }
         put("</div>");
     });
+    html.resize(static_cast<std::size_t>(out - html.data()));
     return html;
 }

@@ -42,7 +42,9 @@ std::size_t bytesBefore(std::uint64_t bits) {
 // Decodes one line without its line break to `out`, which may lie at or
 // before `in` in the same memory (decoding never makes text longer); the
 // position after what was written. An "=" that does not start a valid escape
-// is kept as written.
+// is kept as written. `kSeparate`: `out` is memory of its own, at least as
+// long from `out` on as the text is from `in` on.
+template <bool kSeparate>
 char* decodeLine(const char* in, const char* end, char* out) {
     while (in < end) {
         // The text between escapes, eight bytes at a time. Of a word with an
@@ -58,7 +60,16 @@ char* decodeLine(const char* in, const char* end, char* out) {
                 out += kWord;
                 continue;
             }
-            for (std::size_t plain = bytesBefore(bits); plain > 0; --plain) *out++ = *in++;
+            const std::size_t plain = bytesBefore(bits);
+            if (kSeparate) {
+                // The whole word, of which what follows the "=" is written
+                // over again.
+                std::memcpy(out, &word, kWord);
+                out += plain;
+                in += plain;
+            } else {
+                for (std::size_t left = plain; left > 0; --left) *out++ = *in++;
+            }
         } else {
             while (in < end && *in != '=') *out++ = *in++;
             if (in == end) break;
@@ -79,6 +90,7 @@ char* decodeLine(const char* in, const char* end, char* out) {
 // RFC 2045: white space at the end of an encoded line was added in transit
 // and is dropped; a line ending in "=" (soft break) joins the next one.
 // Writes to `out` as decodeLine does; the bytes written.
+template <bool kSeparate>
 std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
     char* at = out;
     const char* const text = encoded.data();
@@ -93,7 +105,7 @@ std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
         while (contentEnd > start && (text[contentEnd - 1] == ' ' || text[contentEnd - 1] == '\t')) --contentEnd;
         const bool softBreak = contentEnd > start && text[contentEnd - 1] == '=';
         if (softBreak) --contentEnd;
-        at = decodeLine(text + start, text + contentEnd, at);
+        at = decodeLine<kSeparate>(text + start, text + contentEnd, at);
         if (!softBreak) {
             if (carriageReturn) *at++ = '\r';
             if (hasNewline) *at++ = '\n';
@@ -107,12 +119,12 @@ std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
 
 std::string decodeQuotedPrintable(std::string_view encoded) {
     std::string out(encoded.size(), '\0');
-    out.resize(decodeQuotedPrintableTo(encoded, out.data()));
+    out.resize(decodeQuotedPrintableTo<true>(encoded, out.data()));
     return out;
 }
 
 std::size_t decodeQuotedPrintableInPlace(char* text, std::size_t size) {
-    return decodeQuotedPrintableTo(std::string_view(text, size), text);
+    return decodeQuotedPrintableTo<false>(std::string_view(text, size), text);
 }
 
 
