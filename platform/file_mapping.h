@@ -12,11 +12,19 @@ public:
     SystemMapping() = default;
     explicit SystemMapping(void* address, std::size_t length = 0) : address_(address), length_(length) {}
     SystemMapping(SystemMapping&& other) noexcept { *this = static_cast<SystemMapping&&>(other); }
-    SystemMapping& operator=(SystemMapping&& other) noexcept;
-    ~SystemMapping();
+    SystemMapping& operator=(SystemMapping&& other) noexcept {
+        if (this != &other) {
+            release();
+            address_ = other.address_;
+            length_ = other.length_;
+            other.address_ = nullptr;
+        }
+        return *this;
+    }
+    ~SystemMapping() { release(); }
 
 private:
-    void release();
+    void release();  // the system's call (file_mapping_posix.cpp, _win.cpp)
     void* address_ = nullptr;
     std::size_t length_ = 0;  // what munmap needs; Windows does not
 };

@@ -9,18 +9,6 @@
 
 namespace platform {
 
-SystemMapping& SystemMapping::operator=(SystemMapping&& other) noexcept {
-    if (this != &other) {
-        release();
-        address_ = other.address_;
-        length_ = other.length_;
-        other.address_ = nullptr;
-    }
-    return *this;
-}
-
-SystemMapping::~SystemMapping() { release(); }
-
 void SystemMapping::release() {
     if (address_) munmap(address_, length_);
     address_ = nullptr;

@@ -7,18 +7,6 @@
 
 namespace platform {
 
-SystemMapping& SystemMapping::operator=(SystemMapping&& other) noexcept {
-    if (this != &other) {
-        release();
-        address_ = other.address_;
-        length_ = other.length_;
-        other.address_ = nullptr;
-    }
-    return *this;
-}
-
-SystemMapping::~SystemMapping() { release(); }
-
 void SystemMapping::release() {
     if (address_) UnmapViewOfFile(address_);
     address_ = nullptr;
