@@ -29,19 +29,17 @@ private:
     std::size_t length_ = 0;  // what munmap needs; Windows does not
 };
 
-enum class MapResult { Mapped, NotMappable, CannotOpen };
-
 struct MappedRange {
     SystemMapping mapping;
     char* begin = nullptr;  // the byte at `offset`
     std::size_t size = 0;   // to the file's end, where a NUL follows
 };
 
-// Maps the file from `offset` to its end. NotMappable where no NUL would
-// follow the end inside its last page (a size that is a whole number of
-// pages), where the offset is not before the end, or where the file is not
-// a regular one or the system refuses; CannotOpen where it cannot be opened
-// (errno tells why).
-MapResult mapWithNulAfter(const std::string& path, std::size_t offset, MappedRange& range);
+// Maps the file from `offset` to its end. False where no NUL would follow
+// the end inside its last page (a size that is a whole number of pages),
+// where the offset is not before the end, where the file is not a regular
+// one, or where it cannot be opened or mapped: the caller then reads it,
+// and reading tells why it cannot.
+bool mapWithNulAfter(const std::string& path, std::size_t offset, MappedRange& range);
 
 }  // namespace platform

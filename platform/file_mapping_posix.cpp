@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 namespace platform {
 
 void SystemMapping::release() {
@@ -14,31 +12,27 @@ void SystemMapping::release() {
     address_ = nullptr;
 }
 
-MapResult mapWithNulAfter(const std::string& path, std::size_t offset, MappedRange& range) {
+bool mapWithNulAfter(const std::string& path, std::size_t offset, MappedRange& range) {
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return MapResult::CannotOpen;
+    if (descriptor < 0) return false;
     struct stat info {};
     const bool regular = fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
     const auto size = static_cast<std::size_t>(info.st_size);
     const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     if (!regular || offset >= size || size % page == 0) {
         close(descriptor);
-        return MapResult::NotMappable;
+        return false;
     }
     const std::size_t start = offset - offset % page;
     // Not populated up front: that would copy every page of a writable
     // private mapping. Read faults map the file cache's pages a batch at a time.
     void* address = mmap(nullptr, size - start, PROT_READ | PROT_WRITE, MAP_PRIVATE, descriptor, static_cast<off_t>(start));
-    const int error = errno;
     close(descriptor);  // the mapping keeps the file
-    if (address == MAP_FAILED) {
-        errno = error;
-        return MapResult::NotMappable;
-    }
+    if (address == MAP_FAILED) return false;
     range.mapping = SystemMapping(address, size - start);
     range.begin = static_cast<char*>(address) + (offset - start);
     range.size = size - offset;
-    return MapResult::Mapped;
+    return true;
 }
 
 }  // namespace platform

@@ -43,16 +43,11 @@ std::optional<std::string> readFrom(const std::string& path, std::size_t offset)
 std::optional<FileText> FileText::open(const std::string& path, std::size_t offset, bool mayMap) {
     FileText text;
     MappedRange range;
-    switch (gMappingOff || !mayMap ? MapResult::NotMappable : mapWithNulAfter(path, offset, range)) {
-    case MapResult::Mapped:
+    if (!gMappingOff && mayMap && mapWithNulAfter(path, offset, range)) {
         text.mapping_ = std::make_unique<Mapping>(Mapping{std::move(range.mapping)});
         text.begin_ = range.begin;
         text.size_ = range.size;
         return text;
-    case MapResult::CannotOpen:
-        return std::nullopt;
-    case MapResult::NotMappable:
-        break;
     }
     std::optional<std::string> read = readFrom(path, offset);
     if (!read) return std::nullopt;
