@@ -52,14 +52,14 @@ if ! installed wine32:i386; then
     export DEBIAN_FRONTEND=noninteractive
     # A mirror in the middle of a sync serves an i386 index that does not
     # match its release file; the 32-bit libraries then lag their 64-bit
-    # twins and cannot be installed beside them. Such a sync ends within
-    # minutes: try again a few times before giving up.
-    for attempt in 1 2 3 4; do
+    # twins and cannot be installed beside them. A short sync is over after
+    # a wait; a long one (seen: more than an hour) is not waited for.
+    for attempt in 1 2; do
         apt-get update -q >/dev/null 2>&1
         if apt-get install -y -q wine32:i386 </dev/null >/dev/null 2>&1; then break; fi
-        if [ "$attempt" = 4 ]; then say "apt-get could not install wine32:i386"; exit 1; fi
-        say "apt-get could not install wine32:i386 (attempt $attempt); trying again in a minute"
-        sleep 60
+        if [ "$attempt" = 2 ]; then say "apt-get could not install wine32:i386"; exit 1; fi
+        say "apt-get could not install wine32:i386; trying again in half a minute"
+        sleep 30
     done
 fi
 
