@@ -22,17 +22,30 @@ struct FileClose {
 };
 
 // The bytes from `offset` to the end; none when the file cannot be opened
-// or read.
+// or read. Read into one block of the file's size where the size is known:
+// a text grown by doubling would need its old and new blocks at once, which
+// a 32-bit process lacks the room for with a message of hundreds of MB.
 std::optional<std::string> readFrom(const std::string& path, std::size_t offset) {
     const std::unique_ptr<std::FILE, FileClose> file(openFile(path, "rb"));
     if (!file) return std::nullopt;
     std::string text;
+    std::size_t skip = offset;
+    long size = -1;
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
+    if (size >= 0 && std::fseek(file.get(), 0, SEEK_SET) == 0 && static_cast<unsigned long>(size) > offset &&
+        std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) == 0) {
+        text.resize(static_cast<std::size_t>(size) - offset);
+        text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+        skip = 0;
+    } else {
+        std::rewind(file.get());
+    }
+    // What a file of unknown size holds, or what was added since its size was read.
     char chunk[1 << 16];
-    std::size_t skipped = 0;
     for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
-        const std::size_t skip = std::min(got, offset - skipped);
-        skipped += skip;
-        text.append(chunk + skip, got - skip);
+        const std::size_t skipped = std::min(got, skip);
+        skip -= skipped;
+        text.append(chunk + skipped, got - skipped);
     }
     if (std::ferror(file.get())) return std::nullopt;
     return text;
@@ -71,6 +84,15 @@ FileText& FileText::operator=(FileText&& other) noexcept {
 }
 
 FileText::~FileText() = default;
+
+std::string FileText::release() {
+    std::string text = mapping_ ? std::string(view()) : std::move(read_);
+    mapping_.reset();
+    read_.clear();
+    begin_ = read_.data();
+    size_ = 0;
+    return text;
+}
 
 void FileText::setMappingOffForTesting(bool off) { gMappingOff = off; }
 

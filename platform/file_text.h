@@ -37,8 +37,11 @@ public:
     const char* data() const { return begin_; }
     std::size_t size() const { return size_; }
     std::string_view view() const { return std::string_view(begin_, size_); }
-    // Whether the text is the system's mapping of the file (for tests).
+    // Whether the text is the system's mapping of the file.
     bool mapped() const { return mapping_ != nullptr; }
+    // The text as a string of its own, leaving this one empty: the bytes
+    // read are moved out, not copied; a mapping's are copied.
+    std::string release();
 
     // For tests: while set, open() reads instead of mapping.
     static void setMappingOffForTesting(bool off);

@@ -55,6 +55,18 @@ inline void checkFileTexts(const std::string& folder) {
                 text.data()[0] = '#';  // this copy only
                 EXPECT_EQ(platform::readFile(path).value_or("<unread>"), content);
             }
+            // Given away as a string: the bytes read, in one block of their
+            // size, are moved out, not copied.
+            const std::string expected(text.view());
+            const bool wasMapped = text.mapped();
+            const char* read = text.data();
+            const std::string released = text.release();
+            EXPECT_EQ(released, expected);
+            EXPECT_EQ(text.size(), 0u);
+            if (!wasMapped && released.size() > 100) {
+                EXPECT_EQ(released.data(), read);
+                EXPECT_EQ(released.capacity(), released.size());
+            }
         }
     }
     platform::FileText::setMappingOffForTesting(false);

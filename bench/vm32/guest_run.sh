@@ -16,6 +16,9 @@ RUN_TIMEOUT=$(cat "$S/run_timeout" 2>/dev/null || echo 3600)
 uname -a; grep -E 'MemTotal|HighTotal' /proc/meminfo; $TORVANE_WINE --version
 rm -rf /root/bin /root/work && cp -r "$S/bin" /root/bin && mkdir -p /root/work && cd /root/work
 t0=$(date +%s)
+# A prefix whose making was cut short (the guest stopped, a run failed) is
+# not finished by the next start: wine then finds no system32. Made anew.
+[ -f "$WINEPREFIX/.torvane-prefix-ready" ] || rm -rf "$WINEPREFIX"
 sh "$S/wine_session.sh" start || { tail -20 "$WINEPREFIX/session.log"; touch "$R/done"; exit 1; }
 # A crash must end the process, not wait in winedbg's dialog for a click.
 $TORVANE_WINE reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1

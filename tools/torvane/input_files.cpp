@@ -116,9 +116,18 @@ void requireMessage(const std::string& path, std::string_view content) {
 }
 
 std::string MessageText::release() {
-    std::string text = file_ ? std::string(view()) : std::move(own_);
+    std::string text;
+    if (!file_) {
+        text.swap(own_);
+    } else if (file_->mapped()) {
+        text = std::string(view());
+    } else {
+        // The bytes read become the text, its envelope line cut off in place:
+        // a message of hundreds of MB is not held twice.
+        text = file_->release();
+        text.erase(0, begin_);
+    }
     file_.reset();
-    own_.clear();
     return text;
 }
 

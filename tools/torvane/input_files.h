@@ -38,8 +38,8 @@ public:
     // Whether the message is its file's last bytes (one message, or the
     // last of a mailbox file).
     bool endsTheFile() const { return file_.has_value(); }
-    // The text as a string of its own (moved out where it is one, else
-    // copied), leaving this empty.
+    // The text as a string of its own, leaving this empty: moved out where
+    // it was read, copied out of a mapping.
     std::string release();
 
 private:
