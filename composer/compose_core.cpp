@@ -32,6 +32,7 @@ std::size_t renderingRoom(const ComposeSession& session, std::size_t bodySize) {
     constexpr std::size_t kSmallestRoom = 64 * 1024;
     return session.keepsQuotedBody ? 0 : std::max(kSmallestRoom, bodySize / 32);
 }
+
 // The message's source and its tree, which serves only to save attachments
 // and pictures: the body comes from the host.
 struct SourceTree {

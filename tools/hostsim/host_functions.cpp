@@ -39,11 +39,14 @@ char* hostBlock(const std::string& text) {
     return block;
 }
 
-// The message's source read from its file into a fresh block.
+// The message's source from its file: the file's mapping where the host
+// maps it and the system can, else read into a fresh block.
 char* storedSourceBlock(const std::string& path, std::size_t offset) {
     if (simHost().mapsSourceFile) {
         std::optional<platform::FileText> text = platform::FileText::open(path, offset);
-        if (text && text->mapped()) return simHost().adopt(std::move(*text));
+        if (!text) return hostBlock(std::string());
+        if (text->mapped()) return simHost().adopt(std::move(*text));
+        return hostBlock(text->release());
     }
     std::FILE* file = platform::openFile(path, "rb");
     if (!file) return hostBlock(std::string());

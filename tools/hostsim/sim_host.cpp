@@ -87,11 +87,7 @@ void SimHost::indexMessageHeaders() {
 }
 
 void SimHost::reset() {
-    for (auto& block : blocks_) {
-        if (mapped_.count(block.first) == 0) std::free(block.first);
-    }
-    blocks_.clear();
-    mapped_.clear();
+    freeBlocks();
     invalidFrees_ = 0;
     kept_.clear();
     headerIndex_.clear();
@@ -116,10 +112,14 @@ void SimHost::reset() {
     nextCommandId = 40001;
 }
 
-SimHost::~SimHost() {
+SimHost::~SimHost() { freeBlocks(); }
+
+void SimHost::freeBlocks() {
     for (auto& block : blocks_) {
         if (mapped_.count(block.first) == 0) std::free(block.first);
     }
+    blocks_.clear();
+    mapped_.clear();  // unmapped
 }
 
 void installSimulatedHost() {

@@ -108,6 +108,8 @@ public:
     ~SimHost();
 
 private:
+    void freeBlocks();  // every block handed out, freed or unmapped
+
     std::map<void*, std::size_t> blocks_;
     std::map<void*, platform::FileText> mapped_;  // adopted blocks among blocks_
     std::size_t invalidFrees_ = 0;
