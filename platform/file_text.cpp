@@ -32,7 +32,7 @@ std::optional<std::string> readFrom(const std::string& path, std::size_t offset)
     std::size_t skip = offset;
     long size = -1;
     if (std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
-    if (size >= 0 && std::fseek(file.get(), 0, SEEK_SET) == 0 && static_cast<unsigned long>(size) > offset &&
+    if (size >= 0 && static_cast<unsigned long>(size) > offset &&
         std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) == 0) {
         text.resize(static_cast<std::size_t>(size) - offset);
         text.resize(std::fread(text.data(), 1, text.size(), file.get()));
