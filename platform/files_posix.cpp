@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -72,7 +73,7 @@ bool writeFileInPieces(const std::string& path, const std::function<void(const P
         const char* next = piece.data();
         std::size_t left = written ? piece.size() : 0;
         while (left > 0) {
-            const ssize_t n = ::write(file, next, left);
+            const ssize_t n = ::write(file, next, std::min(left, kMostWrittenAtOnce));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 written = false;

@@ -112,10 +112,8 @@ bool writeFileInPieces(const std::string& path, const std::function<void(const P
     if (!file) return false;
     bool written = true;
     pieces([&](std::string_view piece) {
-        // WriteFile takes at most 4 GB at a time.
-        constexpr std::size_t kMostAtOnce = std::size_t{1} << 30;
         while (written && !piece.empty()) {
-            const DWORD length = static_cast<DWORD>(std::min(piece.size(), kMostAtOnce));
+            const DWORD length = static_cast<DWORD>(std::min(piece.size(), kMostWrittenAtOnce));
             DWORD done = 0;
             written = WriteFile(file.get(), piece.data(), length, &done, nullptr) && done == length;
             piece.remove_prefix(length);

@@ -1,5 +1,6 @@
-// FileText's cases, run on Linux (tests/unit) and through the Win32 calls
-// under wine (tests/wine): each in a fresh folder ending in a separator.
+// Cases of the platform's file texts and piecewise writes, run on Linux
+// (tests/unit) and through the Win32 calls under wine (tests/wine): each in a
+// fresh folder ending in a separator.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -71,6 +72,23 @@ inline void checkFileTexts(const std::string& folder) {
     }
     platform::FileText::setMappingOffForTesting(false);
     EXPECT_FALSE(platform::FileText::open(folder + "missing.eml").has_value());
+}
+
+// Pieces larger than one write takes are written in several, each whole.
+inline void checkPiecesWritten(const std::string& folder) {
+    const std::size_t most = platform::kMostWrittenAtOnce;
+    const std::string big = numbered(2 * most + 3);
+    const std::string path = folder + "pieces.bin";
+    ASSERT_TRUE(platform::writeFileInPieces(path, [&](const platform::PieceSink& sink) {
+        for (std::size_t size : {std::size_t{0}, std::size_t{1}, most - 1, most, most + 1, 2 * most + 3}) {
+            sink(std::string_view(big).substr(0, size));
+        }
+    }));
+    std::string expected;
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, most - 1, most, most + 1, 2 * most + 3}) {
+        expected += big.substr(0, size);
+    }
+    EXPECT_TRUE(platform::readFile(path) == expected);
 }
 
 }  // namespace filetextcases

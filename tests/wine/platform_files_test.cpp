@@ -67,4 +67,5 @@ TEST(PlatformFilesOnWindows, ListsEntriesWithTheSuffixAndCreatesFolders) {
 TEST(PlatformFilesOnWindows, FileTextsMapWhereANulFollowsAndReadElsewhere) {
     ScratchFolder scratch;
     filetextcases::checkFileTexts(scratch.path());
+    filetextcases::checkPiecesWritten(scratch.path());
 }

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -178,7 +179,11 @@ void writeOutputFile(const std::string& path, const std::string& content) {
     {
         std::FILE* out = platform::openFile(partial, "wb");
         if (!out) throw UsageError("cannot write '" + path + "': " + std::strerror(errno));
-        const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
+        bool written = true;
+        for (std::size_t at = 0; written && at < content.size(); at += platform::kMostWrittenAtOnce) {
+            const std::size_t length = std::min(content.size() - at, platform::kMostWrittenAtOnce);
+            written = std::fwrite(content.data() + at, 1, length, out) == length;
+        }
         if (std::fclose(out) != 0 || !written) {
             platform::removeFile(partial);
             throw UsageError("cannot write '" + path + "': write error");
