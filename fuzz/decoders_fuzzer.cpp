@@ -5,6 +5,7 @@
 // the source and target charsets from kCharsets, then the text. Nothing may
 // crash or leak, every host block must be given back, no decoder may write
 // more than its input allows, and a conversion into UTF-8 must give UTF-8.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -77,6 +78,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string overItself = text;
     overItself.resize(hostsim::decodeQuotedPrintableInPlace(overItself.data(), overItself.size()));
     if (overItself != quotedPrintable) fail("quoted-printable decoded over itself differs from a fresh copy");
+    if (const platform::ByteCharacters* table = platform::byteCharacters(from, to)) {
+        std::string converted = quotedPrintable;
+        const bool convertible = platform::convertCharsetInPlace(converted, from, to);
+        const auto atOnce = hostsim::decodeQuotedPrintableAsCharacters(text, *table);
+        if (atOnce && (!convertible || *atOnce != converted)) {
+            fail("quoted-printable decoded into characters differs from decoding, then converting");
+        }
+        const bool sevenBit = std::none_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
+        if (!atOnce && convertible && sevenBit) fail("quoted-printable of 7-bit text not decoded into characters");
+    }
     const std::string words = hostsim::decodeEncodedWords(text, to);
     if (to == "UTF-8" && isUtf8(text) && !isUtf8(words)) {
         fail("encoded words decoded into UTF-8 are not UTF-8");

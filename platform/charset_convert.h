@@ -5,6 +5,7 @@
 // Linux glibc's iconv.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,18 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
 // target charset is not copied, and one of a single-byte charset grows into
 // UTF-8 in its own memory where its capacity has room.
 bool convertCharsetInPlace(std::string& text, const std::string& from, const std::string& to);
+
+// How convertCharsetInPlace reads the bytes of a plain single-byte charset
+// `from` into UTF-8 `to`, byte by byte, for decoders that write characters
+// as they decode: each byte's character in the first `lengths[byte]` (1 to
+// 3) of its four bytes, 0 for a byte the charset leaves undefined (which
+// fails the whole conversion); bytes below 0x80 are themselves. None for any
+// other pair of charsets, and on Windows, which converts whole texts only.
+struct ByteCharacters {
+    std::array<std::array<char, 4>, 256> characters;
+    std::array<unsigned char, 256> lengths;
+};
+const ByteCharacters* byteCharacters(const std::string& from, const std::string& to);
 
 // Mail labels text "us-ascii" that holds 8-bit bytes more often than not:
 // such text is read as UTF-8 where it is valid UTF-8, else as windows-1252

@@ -112,17 +112,19 @@ public:
             if (!converter.convert(std::string(1, static_cast<char>(byte)), utf8, false)) continue;  // undefined
             if (utf8.empty() || utf8.size() > kLongest) return;  // not one character a byte after all
             if (!isWellFormedUtf8(utf8)) continue;
-            utf8.copy(characters_[byte].data(), utf8.size());
-            lengths_[byte] = static_cast<unsigned char>(utf8.size());
+            utf8.copy(table_.characters[byte].data(), utf8.size());
+            table_.lengths[byte] = static_cast<unsigned char>(utf8.size());
         }
         asciiAsItIs_ = true;
         for (int byte = 0; byte < 0x80; ++byte) {
-            asciiAsItIs_ = asciiAsItIs_ && lengths_[byte] == 1 && characters_[byte][0] == static_cast<char>(byte);
+            asciiAsItIs_ = asciiAsItIs_ && table_.lengths[byte] == 1 && table_.characters[byte][0] == static_cast<char>(byte);
         }
         valid_ = true;
     }
 
     bool valid() const { return valid_; }
+    bool asciiAsItIs() const { return asciiAsItIs_; }
+    const ByteCharacters& table() const { return table_; }
 
     std::optional<std::string> decode(const std::string& text) const {
         const auto size = decodedSize(text);
@@ -172,7 +174,7 @@ private:
         std::size_t size = 0;
         unsigned char undefined = 0;
         const auto add = [&](char c) {
-            const unsigned char length = lengths_[static_cast<unsigned char>(c)];
+            const unsigned char length = table_.lengths[static_cast<unsigned char>(c)];
             undefined |= static_cast<unsigned char>(length == 0);
             size += length;
         };
@@ -210,12 +212,12 @@ private:
     }
 
     char* put(unsigned char byte, char* out) const {
-        std::memcpy(out, characters_[byte].data(), kSlack);
-        return out + lengths_[byte];
+        std::memcpy(out, table_.characters[byte].data(), kSlack);
+        return out + table_.lengths[byte];
     }
 
-    std::array<std::array<char, kSlack>, 256> characters_{};
-    std::array<unsigned char, 256> lengths_{};
+    static_assert(kSlack == sizeof(ByteCharacters::characters[0]), "characters are stored four bytes each");
+    ByteCharacters table_{};
     bool asciiAsItIs_ = false;  // every byte below 0x80 is its own character
     bool valid_ = false;
 };
@@ -293,6 +295,16 @@ bool convertCharsetInPlace(std::string& text, const std::string& from, const std
     if (!converted) return false;
     text = std::move(*converted);
     return true;
+}
+
+const ByteCharacters* byteCharacters(const std::string& from, const std::string& to) {
+    const auto source = canonicalCharsetName(from);
+    const auto target = canonicalCharsetName(to);
+    if (!source || !target || !(*target == kLocalCodePage || *target == "UTF-8")) return nullptr;
+    // As convertCharsetInPlace chooses its decoder.
+    if (*source == kLocalCodePage || *source == "UTF-8" || !isPlainSingleByte(*source)) return nullptr;
+    const SingleByteDecoder& decoder = singleByteDecoder(*source);
+    return decoder.valid() && decoder.asciiAsItIs() ? &decoder.table() : nullptr;
 }
 
 bool systemCodePageLeadByte(unsigned char) { return false; }

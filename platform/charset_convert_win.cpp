@@ -129,6 +129,9 @@ bool convertCharsetInPlace(std::string& text, const std::string& from, const std
     return true;
 }
 
+// The system converts whole texts only.
+const ByteCharacters* byteCharacters(const std::string&, const std::string&) { return nullptr; }
+
 bool systemCodePageLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 }  // namespace platform

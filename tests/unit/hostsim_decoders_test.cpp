@@ -32,7 +32,29 @@ std::string decodeBase64(std::string_view encoded) {
             return text.substr(0, first + second);
         });
 }
+std::string allBytes() {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+    return bytes;
+}
+
+// Decoded into characters at once, as decoding and then converting would;
+// not at once only where the conversion fails or a byte is written unencoded.
+void expectCharactersAtOnce(std::string_view encoded, const std::string& decoded) {
+    for (const char* charset : {"ISO-8859-1", "windows-1252", "KOI8-R"}) {
+        const platform::ByteCharacters* table = platform::byteCharacters(charset, "UTF-8");
+        ASSERT_NE(table, nullptr) << charset;
+        std::string converted = decoded;
+        const bool convertible = platform::convertCharsetInPlace(converted, charset, "UTF-8");
+        const auto atOnce = hostsim::decodeQuotedPrintableAsCharacters(encoded, *table);
+        const bool unencoded8Bit = encoded.find_first_of(allBytes().substr(0x80)) != std::string_view::npos;
+        EXPECT_EQ(atOnce.has_value(), convertible && !unencoded8Bit) << charset << ": " << encoded;
+        if (atOnce) EXPECT_EQ(*atOnce, converted) << charset << ": " << encoded;
+    }
+}
+
 std::string decodeQuotedPrintable(std::string_view encoded) {
+    expectCharactersAtOnce(encoded, hostsim::decodeQuotedPrintable(encoded));
     return everyForm<hostsim::decodeQuotedPrintable>(
         encoded, [](char* text, std::size_t size) { return hostsim::decodeQuotedPrintableInPlace(text, size); },
         [](std::string& text, std::size_t split) {
@@ -44,12 +66,6 @@ std::string decodeQuotedPrintable(std::string_view encoded) {
             const std::size_t second = hostsim::decodeQuotedPrintableInPlace(rest.data(), rest.size());
             return text.substr(0, first) + rest.substr(0, second);
         });
-}
-
-std::string allBytes() {
-    std::string bytes;
-    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
-    return bytes;
 }
 
 const char* const kAllBytesBase64 =
@@ -98,6 +114,16 @@ TEST(HostsimQuotedPrintable, HardBreaksAndTrailingWhiteSpace) {
     EXPECT_EQ(decodeQuotedPrintable("one  \r\ntwo\t\nthree "), "one\r\ntwo\nthree");
     EXPECT_EQ(decodeQuotedPrintable("kept=20\r\n"), "kept \r\n");  // encoded space is data
     EXPECT_EQ(decodeQuotedPrintable("\r\n\r\n"), "\r\n\r\n");
+}
+
+TEST(HostsimQuotedPrintable, EscapesAndEightBitBytesAtEveryOffsetOfAWord) {
+    const std::string line = "abcdefghijklmnopqrst";
+    for (const char* inserted : {"=E9", "=81", "=3D", "=4", "\xE9", "= "}) {
+        for (std::size_t at = 0; at <= line.size(); ++at) {
+            const std::string text = line.substr(0, at) + inserted + line.substr(at);
+            decodeQuotedPrintable(text + "\r\n" + text + "=\r\n" + text);
+        }
+    }
 }
 
 TEST(HostsimQuotedPrintable, InvalidEscapesStayAsWritten) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,12 @@ namespace hostsim {
 
 std::string decodeBase64(std::string_view encoded);
 std::string decodeQuotedPrintable(std::string_view encoded);
+// Decoded and converted at once, as convertCharsetInPlace would convert the
+// decoded text with `table`'s charset; none where that conversion fails (a
+// byte the charset leaves undefined) or where a byte written unencoded grows
+// into several: decode and convert those in two steps.
+std::optional<std::string> decodeQuotedPrintableAsCharacters(std::string_view encoded,
+                                                             const platform::ByteCharacters& table);
 // Base64 fed in pieces, as a file is read: a piece may end anywhere, even
 // inside a group of four.
 class Base64Decoder {

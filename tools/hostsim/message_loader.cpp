@@ -32,8 +32,9 @@ struct ContentType {
     std::string boundary;
 };
 
+// A body as the message holds it, decoded once the walk has chosen it.
 struct FoundText {
-    std::string text;
+    Entity entity;
     std::string charset;
 };
 
@@ -182,11 +183,22 @@ void forEachBodyPart(std::string_view body, const std::string& boundary, Visit&&
     if (partStart) visit(body.substr(std::min(*partStart, body.size())));
 }
 
-std::string transferDecoded(const Entity& entity) {
+// The body decoded and converted into the local code page; left in its
+// charset where it cannot be converted. Quoted-printable text of a
+// single-byte charset is decoded into its characters in one pass.
+std::string decodedBody(const Entity& entity, const std::string& charset, const std::string& localCodePage) {
     const std::string encoding = lower(trim(headerValue(entity.headers, "Content-Transfer-Encoding")));
-    if (encoding == "base64") return decodeBase64(entity.body);
-    if (encoding == "quoted-printable") return decodeQuotedPrintable(entity.body);
-    return std::string(entity.body);
+    if (encoding == "quoted-printable" && !charset.empty()) {
+        if (const platform::ByteCharacters* table = platform::byteCharacters(charset, localCodePage)) {
+            if (auto text = decodeQuotedPrintableAsCharacters(entity.body, *table)) return std::move(*text);
+        }
+    }
+    std::string text = encoding == "base64"             ? decodeBase64(entity.body)
+                       : encoding == "quoted-printable" ? decodeQuotedPrintable(entity.body)
+                                                        : std::string(entity.body);
+    // Converted over the decoded text itself.
+    if (!charset.empty()) convertCharsetInPlace(text, charset, localCodePage);
+    return text;
 }
 
 struct Search {
@@ -209,7 +221,7 @@ void walk(const Entity& entity, int depth, Search& search) {
     std::optional<FoundText>* slot = type.mediaType == "text/html"    ? &search.html
                                      : type.mediaType == "text/plain" ? &search.plain
                                                                       : nullptr;
-    if (slot && !*slot) *slot = FoundText{transferDecoded(entity), type.charset};
+    if (slot && !*slot) *slot = FoundText{entity, type.charset};
 }
 
 }  // namespace
@@ -235,9 +247,7 @@ SimMessage loadMessageWithoutSource(std::string_view source, const std::string& 
     message.charset = topCharset;
     if (body) {
         if (!body->charset.empty()) message.charset = body->charset;
-        // Converted over the decoded text itself; left as it is when it cannot be.
-        if (!message.charset.empty()) convertCharsetInPlace(body->text, message.charset, localCodePage);
-        message.bodyText = std::move(body->text);
+        message.bodyText = decodedBody(body->entity, message.charset, localCodePage);
     }
     return message;
 }

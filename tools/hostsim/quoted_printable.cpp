@@ -1,6 +1,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "tools/hostsim/converters.h"
 
@@ -87,11 +88,54 @@ char* decodeLine(const char* in, const char* end, char* out) {
     return out;
 }
 
+// Decodes one line as decodeLine<true> does, each byte written as its
+// character in `table` with a four-byte store (`out` has four bytes of room
+// past the end of the text). Null where a byte is undefined in the table, or
+// where a byte written unencoded would grow: only then could the output
+// outrun the text.
+char* decodeLineAsCharacters(const char* in, const char* end, char* out, const platform::ByteCharacters& table) {
+    while (in < end) {
+        if (static_cast<std::size_t>(end - in) >= kWord) {
+            std::uint64_t word;
+            std::memcpy(&word, in, kWord);
+            const std::uint64_t stops = equalsBits(word) | (word & (kEveryByte * 0x80));
+            std::memcpy(out, &word, kWord);
+            if (!stops) {
+                in += kWord;
+                out += kWord;
+                continue;
+            }
+            const std::size_t plain = bytesBefore(stops);
+            out += plain;
+            in += plain;
+        } else {
+            while (in < end && *in != '=' && !(*in & 0x80)) *out++ = *in++;
+            if (in == end) break;
+        }
+        unsigned char byte = static_cast<unsigned char>(*in);
+        std::size_t read = 1;
+        const int high = byte == '=' && end - in > 2 ? kHex[static_cast<unsigned char>(in[1])] : -1;
+        const int low = byte == '=' && end - in > 2 ? kHex[static_cast<unsigned char>(in[2])] : -1;
+        if (high >= 0 && low >= 0) {
+            byte = static_cast<unsigned char>(high * 16 + low);
+            read = 3;
+        } else if (byte != '=' && table.lengths[byte] != 1) {
+            return nullptr;
+        }
+        if (table.lengths[byte] == 0) return nullptr;
+        std::memcpy(out, table.characters[byte].data(), sizeof table.characters[byte]);
+        out += table.lengths[byte];
+        in += read;
+    }
+    return out;
+}
+
 // RFC 2045: white space at the end of an encoded line was added in transit
 // and is dropped; a line ending in "=" (soft break) joins the next one.
-// Writes to `out` as decodeLine does; the bytes written.
-template <bool kSeparate>
-std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
+// `decodeLine(in, end, out)` writes a line's text to `out`, the position
+// after it, or null to stop; the bytes written, none when it stopped.
+template <typename DecodeLine>
+std::optional<std::size_t> decodeLines(std::string_view encoded, char* const out, DecodeLine decodeLine) {
     char* at = out;
     const char* const text = encoded.data();
     std::size_t start = 0;
@@ -105,7 +149,8 @@ std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
         while (contentEnd > start && (text[contentEnd - 1] == ' ' || text[contentEnd - 1] == '\t')) --contentEnd;
         const bool softBreak = contentEnd > start && text[contentEnd - 1] == '=';
         if (softBreak) --contentEnd;
-        at = decodeLine<kSeparate>(text + start, text + contentEnd, at);
+        at = decodeLine(text + start, text + contentEnd, at);
+        if (!at) return std::nullopt;
         if (!softBreak) {
             if (carriageReturn) *at++ = '\r';
             if (hasNewline) *at++ = '\n';
@@ -115,11 +160,30 @@ std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
     return static_cast<std::size_t>(at - out);
 }
 
+// Writes to `out` as decodeLine does; the bytes written.
+template <bool kSeparate>
+std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
+    return *decodeLines(encoded, out, decodeLine<kSeparate>);
+}
+
 }  // namespace
 
 std::string decodeQuotedPrintable(std::string_view encoded) {
     std::string out(encoded.size(), '\0');
     out.resize(decodeQuotedPrintableTo<true>(encoded, out.data()));
+    return out;
+}
+
+std::optional<std::string> decodeQuotedPrintableAsCharacters(std::string_view encoded,
+                                                             const platform::ByteCharacters& table) {
+    // Decoding never makes the text longer, nor does a character read from
+    // an escape (three bytes): the output stays behind the reading.
+    std::string out(encoded.size() + sizeof table.characters[0], '\0');
+    const auto written = decodeLines(encoded, out.data(), [&](const char* in, const char* end, char* at) {
+        return decodeLineAsCharacters(in, end, at, table);
+    });
+    if (!written) return std::nullopt;
+    out.resize(*written);
     return out;
 }
 
