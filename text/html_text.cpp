@@ -75,15 +75,13 @@ bool isAngle(char c) { return c == '<' || c == '>'; }
 // How many of the top bits of bytes are set.
 std::size_t countBits(std::uint64_t bits) { return static_cast<std::size_t>(((bits >> 7) * kEveryByte) >> 56); }
 
-std::size_t escapedLength(std::string_view text) {
-    std::size_t angles = 0;
-    std::size_t i = 0;
-    for (; i + kWord <= text.size(); i += kWord) {
-        // One in the low bit of each byte that was an angle, summed into the top byte.
-        angles += countBits(angleBits(wordAt(text.data() + i)));
-    }
-    for (; i < text.size(); ++i) angles += isAngle(text[i]) ? 1 : 0;
-    return text.size() + 3 * angles;
+// The first byte marked in `bits` (top bits of bytes, as the scans give).
+std::size_t firstMarked(std::uint64_t bits) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return static_cast<std::size_t>(__builtin_clzll(bits)) / 8;
+#else
+    return static_cast<std::size_t>(__builtin_ctzll(bits)) / 8;
+#endif
 }
 
 // The top bit of each byte of `word` that is a line feed, and no other.
@@ -115,67 +113,11 @@ BodyCounts countBody(std::string_view text) {
     return {lineFeeds, text.size() + 3 * angles};
 }
 
-// The first angle bracket from `i` on, or the text's size.
-std::size_t nextAngle(std::string_view text, std::size_t i) {
-    for (; i + kWord <= text.size(); i += kWord) {
-        if (const std::uint64_t bits = angleBits(wordAt(text.data() + i))) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-            return i + static_cast<std::size_t>(__builtin_clzll(bits)) / 8;  // the first byte in memory
-#else
-            return i + static_cast<std::size_t>(__builtin_ctzll(bits)) / 8;
-#endif
-        }
-    }
-    while (i < text.size() && !isAngle(text[i])) ++i;
-    return i;
-}
-
-// Calls `put` with `text` in pieces, its angle brackets escaped.
-template <typename Put>
-void escapeAngles(std::string_view text, Put&& put) {
-    for (std::size_t start = 0;;) {
-        const std::size_t angle = nextAngle(text, start);
-        put(text.substr(start, angle - start));
-        if (angle == text.size()) return;
-        put(std::string_view(text[angle] == '<' ? "&lt;" : "&gt;", 4));
-        start = angle + 1;
-    }
-}
-
-void appendEscaped(std::string& html, std::string_view text) {
-    escapeAngles(text, [&](std::string_view piece) { html.append(piece.data(), piece.size()); });
-}
-
 bool isBlank(std::string_view line) {
     for (const char c : line) {
         if (c != ' ' && c != '\r' && c != '\n') return false;
     }
     return true;
-}
-
-// Calls `piece(line, escaped)` for each div of the body in order: a line
-// whose escaped form fits the line buffer as its source text (escaped =
-// false), a longer one as the escaped pieces it is cut into (escaped = true).
-// Escaping adds no line ends, so the body's lines are its source lines.
-template <typename Piece>
-void forEachDiv(std::string_view text, std::size_t maxLine, Piece&& piece) {
-    std::string escaped;
-    std::size_t position = 0;
-    for (;;) {
-        const std::size_t lineEnd = std::min(text.find('\n', position), text.size());
-        const std::string_view line = text.substr(position, lineEnd - position);
-        if (line.size() <= maxLine / 4 || escapedLength(line) <= maxLine) {
-            piece(line, false);
-        } else {
-            escaped.clear();
-            appendEscaped(escaped, line);
-            for (std::size_t at = 0; at < escaped.size(); at += maxLine) {
-                piece(std::string_view(escaped).substr(at, maxLine), true);
-            }
-        }
-        if (lineEnd == text.size()) break;
-        position = lineEnd + 1;
-    }
 }
 
 }  // namespace
@@ -200,19 +142,71 @@ std::string plainTextToHtml(std::string_view text, std::size_t room) {
         std::memcpy(out, piece.data(), piece.size());
         out += piece.size();
     };
-    forEachDiv(text, maxLine, [&](std::string_view piece, bool escaped) {
-        if (isBlank(piece)) {
-            put(std::string_view(kBlankDiv, kBlankDivLength));
-            return;
+    const char* const in = text.data();
+    std::string escaped;
+    for (std::size_t position = 0;;) {
+        // A line of spaces and carriage returns only is a blank div, one
+        // for each line buffer it fills.
+        std::size_t at = position;
+        while (at < text.size() && (in[at] == ' ' || in[at] == '\r')) ++at;
+        if (at == text.size() || in[at] == '\n') {
+            std::size_t blanks = std::max<std::size_t>(1, (at - position + maxLine - 1) / maxLine);
+            while (blanks-- > 0) put(std::string_view(kBlankDiv, kBlankDivLength));
+            if (at == text.size()) break;
+            position = at + 1;
+            continue;
         }
+        // The line escaped into its div, eight bytes at a time up to its
+        // line feed or an angle bracket. Each word is stored whole and what
+        // follows a stop written over: the bound gives every div a blank
+        // div's length beyond its escaped text, more than its tags and one
+        // word take.
+        char* const div = out;
         put("<div>");
-        if (escaped) {
-            put(piece);
-        } else {
-            escapeAngles(piece, put);
+        at = position;
+        for (;;) {
+            if (at + kWord <= text.size()) {
+                const std::uint64_t word = wordAt(in + at);
+                std::memcpy(out, &word, kWord);
+                const std::uint64_t stops = lineFeedBits(word) | angleBits(word);
+                if (!stops) {
+                    at += kWord;
+                    out += kWord;
+                    continue;
+                }
+                const std::size_t plain = firstMarked(stops);
+                at += plain;
+                out += plain;
+            } else {
+                while (at < text.size() && in[at] != '\n' && !isAngle(in[at])) *out++ = in[at++];
+                if (at == text.size()) break;
+            }
+            if (in[at] == '\n') break;
+            put(std::string_view(in[at] == '<' ? "&lt;" : "&gt;", 4));
+            ++at;
         }
-        put("</div>");
-    });
+        // A line whose escaped form outgrows the line buffer is cut into
+        // divs of the buffer's length.
+        const std::size_t escapedSize = static_cast<std::size_t>(out - div) - 5;
+        if (escapedSize > maxLine) {
+            escaped.assign(div + 5, escapedSize);
+            out = div;
+            for (std::size_t from = 0; from < escaped.size(); from += maxLine) {
+                const std::string_view piece = std::string_view(escaped).substr(from, maxLine);
+                if (isBlank(piece)) {
+                    put(std::string_view(kBlankDiv, kBlankDivLength));
+                } else {
+                    put("<div>");
+                    put(piece);
+                    put("</div>");
+                }
+            }
+        } else {
+            put("</div>");
+        }
+        if (at == text.size()) break;
+        position = at + 1;
+    }
     html.resize(static_cast<std::size_t>(out - html.data()));
     return html;
 }

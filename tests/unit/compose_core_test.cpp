@@ -48,6 +48,7 @@ TEST_F(ComposeCore, PlainTextBodiesBecomeOneDivPerLine) {
         {"a <b>\r\n \r\n\r\nc\n", "<div>a &lt;b&gt;\r</div><div>&nbsp;</div><div>&nbsp;</div><div>c</div><div>&nbsp;</div>"},
         {longLine, "<div>" + std::string(32765, 'a') + "&</div><div>lt;b</div>"},
         {std::string(32766, ' ') + "x", "<div>&nbsp;</div><div>x</div>"},
+        {std::string(32767, ' ') + "\n" + std::string(32766, ' '), "<div>&nbsp;</div><div>&nbsp;</div><div>&nbsp;</div>"},
     };
     for (const auto& c : cases) EXPECT_EQ(plainTextToHtml(c.text), c.html) << c.text.substr(0, 20);
 

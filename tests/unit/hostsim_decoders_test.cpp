@@ -49,7 +49,9 @@ void expectCharactersAtOnce(std::string_view encoded, const std::string& decoded
         const auto atOnce = hostsim::decodeQuotedPrintableAsCharacters(encoded, *table);
         const bool unencoded8Bit = encoded.find_first_of(allBytes().substr(0x80)) != std::string_view::npos;
         EXPECT_EQ(atOnce.has_value(), convertible && !unencoded8Bit) << charset << ": " << encoded;
-        if (atOnce) EXPECT_EQ(*atOnce, converted) << charset << ": " << encoded;
+        if (atOnce) {
+            EXPECT_EQ(*atOnce, converted) << charset << ": " << encoded;
+        }
     }
 }
 
