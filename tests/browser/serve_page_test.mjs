@@ -98,7 +98,14 @@ await check('the page shows a gallery template rendered for a sample message', a
   if (!/\/files\/r\d+\/tv00001\.png/.test(html)) throw new Error('the saved picture is not served');
   const outline = await frame().$eval('#torvane_text_id', (e) => getComputedStyle(e).outlineStyle);
   if (outline !== 'dashed') throw new Error('the caret element is not outlined: ' + outline);
-  const loaded = await frame().$eval('img', (img) => img.complete && img.naturalWidth > 0);
+  // The picture loads after the HTML that names it: waited for, as a busy
+  // machine may take a while; one the policy blocks never gets a width.
+  const loaded = await frame()
+    .waitForFunction(() => {
+      const img = document.querySelector('img');
+      return img && img.complete && img.naturalWidth > 0;
+    }, {timeout: 5000})
+    .then(() => true, () => false);
   if (!loaded) throw new Error('the saved picture did not load under the policy');
   if (!(await text('#tree')).includes('saved as "report.pdf"')) throw new Error('no saved name in the MIME tree');
 });
