@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/host_buffer.h"
+#include "text/word_scan.h"
 
 namespace {
 
@@ -51,45 +52,20 @@ namespace {
 constexpr char kBlankDiv[] = "<div>&nbsp;</div>";
 constexpr std::size_t kBlankDivLength = sizeof kBlankDiv - 1;
 
-// A body of megabytes is scanned eight bytes at a time for its angle
-// brackets, which most lines have none of.
-constexpr std::size_t kWord = 8;
-constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;
+// A body of megabytes is scanned eight bytes at a time for its line feeds and
+// angle brackets, which most lines have none of.
+using wordscan::countMarked;
+using wordscan::firstMarked;
+using wordscan::kWord;
+using wordscan::wordAt;
 
 // The top bit of each byte of `word` that is '<' or '>' (0x3C, 0x3E: equal
 // once bit 1 is set), and no other.
 std::uint64_t angleBits(std::uint64_t word) {
-    const std::uint64_t x = (word | kEveryByte * 0x02) ^ (kEveryByte * '>');  // zero where an angle was
-    const std::uint64_t low = kEveryByte * 0x7F;
-    return ~(((x & low) + low) | x | low);
-}
-
-std::uint64_t wordAt(const char* text) {
-    std::uint64_t word;
-    std::memcpy(&word, text, kWord);
-    return word;
+    return wordscan::zeroBytes((word | wordscan::kEveryByte * 0x02) ^ (wordscan::kEveryByte * '>'));
 }
 
 bool isAngle(char c) { return c == '<' || c == '>'; }
-
-// How many of the top bits of bytes are set.
-std::size_t countBits(std::uint64_t bits) { return static_cast<std::size_t>(((bits >> 7) * kEveryByte) >> 56); }
-
-// The first byte marked in `bits` (top bits of bytes, as the scans give).
-std::size_t firstMarked(std::uint64_t bits) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    return static_cast<std::size_t>(__builtin_clzll(bits)) / 8;
-#else
-    return static_cast<std::size_t>(__builtin_ctzll(bits)) / 8;
-#endif
-}
-
-// The top bit of each byte of `word` that is a line feed, and no other.
-std::uint64_t lineFeedBits(std::uint64_t word) {
-    const std::uint64_t x = word ^ (kEveryByte * '\n');
-    const std::uint64_t low = kEveryByte * 0x7F;
-    return ~(((x & low) + low) | x | low);
-}
 
 struct BodyCounts {
     std::size_t lineFeeds = 0;
@@ -103,8 +79,8 @@ BodyCounts countBody(std::string_view text) {
     std::size_t i = 0;
     for (; i + kWord <= text.size(); i += kWord) {
         const std::uint64_t word = wordAt(text.data() + i);
-        lineFeeds += countBits(lineFeedBits(word));
-        angles += countBits(angleBits(word));
+        lineFeeds += countMarked(wordscan::bytesEqualTo(word, '\n'));
+        angles += countMarked(angleBits(word));
     }
     for (; i < text.size(); ++i) {
         lineFeeds += text[i] == '\n' ? 1 : 0;
@@ -168,7 +144,7 @@ std::string plainTextToHtml(std::string_view text, std::size_t room) {
             if (at + kWord <= text.size()) {
                 const std::uint64_t word = wordAt(in + at);
                 std::memcpy(out, &word, kWord);
-                const std::uint64_t stops = lineFeedBits(word) | angleBits(word);
+                const std::uint64_t stops = wordscan::bytesEqualTo(word, '\n') | angleBits(word);
                 if (!stops) {
                     at += kWord;
                     out += kWord;

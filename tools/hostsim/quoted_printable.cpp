@@ -3,6 +3,7 @@
 #include <cstring>
 #include <optional>
 
+#include "text/word_scan.h"
 #include "tools/hostsim/converters.h"
 
 namespace hostsim {
@@ -21,24 +22,9 @@ constexpr std::array<signed char, 256> hexValues() {
 
 constexpr std::array<signed char, 256> kHex = hexValues();
 
-constexpr std::size_t kWord = 8;
-constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;
-
-// The top bit of the first "=" among the eight bytes and possibly of later
-// bytes; none when there is no "=".
-std::uint64_t equalsBits(std::uint64_t word) {
-    const std::uint64_t x = word ^ (kEveryByte * '=');
-    return (x - kEveryByte) & ~x & (kEveryByte * 0x80);
-}
-
-// Bytes before the first "=" marked in `bits`.
-std::size_t bytesBefore(std::uint64_t bits) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    return static_cast<std::size_t>(__builtin_clzll(bits)) / 8;
-#else
-    return static_cast<std::size_t>(__builtin_ctzll(bits)) / 8;
-#endif
-}
+using wordscan::firstMarked;
+using wordscan::kWord;
+using wordscan::wordAt;
 
 // Decodes one line without its line break to `out`, which may lie at or
 // before `in` in the same memory (decoding never makes text longer); the
@@ -52,16 +38,15 @@ char* decodeLine(const char* in, const char* end, char* out) {
         // "=" only what precedes it is written: in place, the bytes after it
         // are still to be read.
         if (static_cast<std::size_t>(end - in) >= kWord) {
-            std::uint64_t word;
-            std::memcpy(&word, in, kWord);
-            const std::uint64_t bits = equalsBits(word);
+            const std::uint64_t word = wordAt(in);
+            const std::uint64_t bits = wordscan::firstByteEqualTo(word, '=');
             if (!bits) {
                 std::memcpy(out, &word, kWord);
                 in += kWord;
                 out += kWord;
                 continue;
             }
-            const std::size_t plain = bytesBefore(bits);
+            const std::size_t plain = firstMarked(bits);
             if (kSeparate) {
                 // The whole word, of which what follows the "=" is written
                 // over again.
@@ -96,16 +81,15 @@ char* decodeLine(const char* in, const char* end, char* out) {
 char* decodeLineAsCharacters(const char* in, const char* end, char* out, const platform::ByteCharacters& table) {
     while (in < end) {
         if (static_cast<std::size_t>(end - in) >= kWord) {
-            std::uint64_t word;
-            std::memcpy(&word, in, kWord);
-            const std::uint64_t stops = equalsBits(word) | (word & (kEveryByte * 0x80));
+            const std::uint64_t word = wordAt(in);
+            const std::uint64_t stops = wordscan::firstByteEqualTo(word, '=') | (word & wordscan::kTopBits);
             std::memcpy(out, &word, kWord);
             if (!stops) {
                 in += kWord;
                 out += kWord;
                 continue;
             }
-            const std::size_t plain = bytesBefore(stops);
+            const std::size_t plain = firstMarked(stops);
             out += plain;
             in += plain;
         } else {
