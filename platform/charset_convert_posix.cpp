@@ -91,6 +91,9 @@ std::optional<std::string> toUtf8Strict(const std::string& text, const std::stri
     return out;
 }
 
+// UTF-8 itself, or the local code page, which on Linux is UTF-8.
+bool isUtf8OrLocal(const std::string& canonical) { return canonical == kLocalCodePage || canonical == "UTF-8"; }
+
 // Charsets of one byte per character whose bytes never combine (glibc's
 // WINDOWS-1258 joins a letter and a following accent, so it is not one).
 bool isPlainSingleByte(const std::string& charset) {
@@ -250,7 +253,7 @@ std::optional<std::string> decodeToUtf8(const std::string& text, const std::stri
     }
     // What iconv would give byte for byte, without a pass through it: a
     // large UTF-8 body is only checked.
-    if (charset == kLocalCodePage || charset == "UTF-8") {
+    if (isUtf8OrLocal(charset)) {
         return isWellFormedUtf8(text) ? std::optional<std::string>(text) : std::nullopt;
     }
     if (isPlainSingleByte(charset)) {
@@ -265,7 +268,7 @@ std::optional<std::string> encodeFromUtf8(std::string utf8, const std::string& c
         const auto gbk = fromUtf8Substituting(utf8, "CP936");
         return gbk ? std::optional<std::string>(eucCnToHz(*gbk)) : std::nullopt;
     }
-    if (charset == kLocalCodePage || charset == "UTF-8") return utf8;
+    if (isUtf8OrLocal(charset)) return utf8;
     return fromUtf8Substituting(utf8, charset);
 }
 
@@ -281,15 +284,25 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
     return encodeFromUtf8(std::move(*utf8), *target);
 }
 
+namespace {
+
+// The decoder that converts a plain single-byte charset into UTF-8 by its
+// bytes; none for any other charset.
+const SingleByteDecoder* plainSingleByteDecoder(const std::string& canonical) {
+    if (!isPlainSingleByte(canonical)) return nullptr;
+    const SingleByteDecoder& decoder = singleByteDecoder(canonical);
+    return decoder.valid() ? &decoder : nullptr;
+}
+
+}  // namespace
+
 bool convertCharsetInPlace(std::string& text, const std::string& from, const std::string& to) {
     const auto source = canonicalCharsetName(from);
     const auto target = canonicalCharsetName(to);
     if (!source || !target) return false;
-    const bool toUtf8 = *target == kLocalCodePage || *target == "UTF-8";
-    if (toUtf8 && (*source == kLocalCodePage || *source == "UTF-8")) return isWellFormedUtf8(text);
-    if (toUtf8 && isPlainSingleByte(*source)) {
-        const SingleByteDecoder& decoder = singleByteDecoder(*source);
-        if (decoder.valid()) return decoder.decodeInPlace(text);
+    if (isUtf8OrLocal(*target)) {
+        if (isUtf8OrLocal(*source)) return isWellFormedUtf8(text);
+        if (const SingleByteDecoder* decoder = plainSingleByteDecoder(*source)) return decoder->decodeInPlace(text);
     }
     auto converted = convertCharset(text, from, to);
     if (!converted) return false;
@@ -300,11 +313,9 @@ bool convertCharsetInPlace(std::string& text, const std::string& from, const std
 const ByteCharacters* byteCharacters(const std::string& from, const std::string& to) {
     const auto source = canonicalCharsetName(from);
     const auto target = canonicalCharsetName(to);
-    if (!source || !target || !(*target == kLocalCodePage || *target == "UTF-8")) return nullptr;
-    // As convertCharsetInPlace chooses its decoder.
-    if (*source == kLocalCodePage || *source == "UTF-8" || !isPlainSingleByte(*source)) return nullptr;
-    const SingleByteDecoder& decoder = singleByteDecoder(*source);
-    return decoder.valid() && decoder.asciiAsItIs() ? &decoder.table() : nullptr;
+    if (!source || !target || !isUtf8OrLocal(*target)) return nullptr;
+    const SingleByteDecoder* decoder = plainSingleByteDecoder(*source);
+    return decoder && decoder->asciiAsItIs() ? &decoder->table() : nullptr;
 }
 
 bool systemCodePageLeadByte(unsigned char) { return false; }
