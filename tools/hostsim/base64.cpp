@@ -1,4 +1,5 @@
 #include <array>
+#include <cstdint>
 
 #include "tools/hostsim/converters.h"
 
@@ -24,6 +25,23 @@ constexpr std::array<signed char, 256> sextets() {
 
 constexpr std::array<signed char, 256> kSextets = sextets();
 
+// For four characters at once: each character's sextet already shifted to
+// its place in the group of three bytes, and a bit above them for anything
+// outside the alphabet, so that one OR of four lookups gives the group or
+// says it is not one.
+constexpr std::uint32_t kNotInGroup = 0x80000000u;
+
+constexpr std::array<std::uint32_t, 256> shiftedSextets(int shift) {
+    std::array<std::uint32_t, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        table[i] = kSextets[i] < 0 ? kNotInGroup : static_cast<std::uint32_t>(kSextets[i]) << shift;
+    }
+    return table;
+}
+
+constexpr std::array<std::uint32_t, 256> kFirst = shiftedSextets(18), kSecond = shiftedSextets(12),
+                                          kThird = shiftedSextets(6), kFourth = shiftedSextets(0);
+
 }  // namespace
 
 // Line breaks, white space and any other stray character are skipped; the
@@ -33,20 +51,25 @@ constexpr std::array<signed char, 256> kSextets = sextets();
 std::size_t Base64Decoder::decode(const char* text, std::size_t size, char* out) {
     if (ended_) return 0;
     const auto* in = reinterpret_cast<const unsigned char*>(text);
+    // Kept in locals: the byte stores could otherwise alias the members, and
+    // they would be read again after every store.
+    unsigned bits = bits_;
+    int bitCount = bitCount_;
     std::size_t written = 0;
-    for (std::size_t i = 0; i < size;) {
+    std::size_t i = 0;
+    while (i < size) {
         // Four characters of the alphabet in a row (nearly all of a body
         // split into lines) give three bytes at once.
-        if (bitCount_ == 0 && i + 4 <= size) {
-            const int a = kSextets[in[i]], b = kSextets[in[i + 1]], c = kSextets[in[i + 2]], d = kSextets[in[i + 3]];
-            if ((a | b | c | d) >= 0) {
-                const unsigned group = static_cast<unsigned>(a << 18 | b << 12 | c << 6 | d);
-                out[written++] = static_cast<char>(group >> 16);
-                out[written++] = static_cast<char>(group >> 8 & 0xFF);
-                out[written++] = static_cast<char>(group & 0xFF);
-                i += 4;
-                continue;
+        if (bitCount == 0) {
+            for (; i + 4 <= size; i += 4) {
+                const std::uint32_t group = kFirst[in[i]] | kSecond[in[i + 1]] | kThird[in[i + 2]] | kFourth[in[i + 3]];
+                if (group & kNotInGroup) break;
+                out[written] = static_cast<char>(group >> 16);
+                out[written + 1] = static_cast<char>(group >> 8 & 0xFF);
+                out[written + 2] = static_cast<char>(group & 0xFF);
+                written += 3;
             }
+            if (i == size) break;
         }
         const signed char sextet = kSextets[in[i++]];
         if (sextet < 0) {
@@ -56,13 +79,15 @@ std::size_t Base64Decoder::decode(const char* text, std::size_t size, char* out)
             }
             continue;
         }
-        bits_ = (bits_ << 6) | static_cast<unsigned>(sextet);
-        bitCount_ += 6;
-        if (bitCount_ >= 8) {
-            bitCount_ -= 8;
-            out[written++] = static_cast<char>((bits_ >> bitCount_) & 0xFF);
+        bits = (bits << 6) | static_cast<unsigned>(sextet);
+        bitCount += 6;
+        if (bitCount >= 8) {
+            bitCount -= 8;
+            out[written++] = static_cast<char>((bits >> bitCount) & 0xFF);
         }
     }
+    bits_ = bits;
+    bitCount_ = bitCount;
     return written;
 }
 
