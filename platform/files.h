@@ -72,6 +72,10 @@ int removeFile(const std::string& path);
 // when either failed.
 bool truncateOpenFile(std::FILE* file, unsigned long long size);
 
+// Places the open file at byte `offset` from its start (fseek for files
+// past 2 GB); false when it cannot.
+bool seekOpenFile(std::FILE* file, unsigned long long offset);
+
 // The system's folder for temporary files (on Windows GetTempPath's, which
 // follows TMP, TEMP and the user's profile; elsewhere TMPDIR, TEMP or TMP,
 // else /tmp),

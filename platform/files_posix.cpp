@@ -109,6 +109,10 @@ bool truncateOpenFile(std::FILE* file, unsigned long long size) {
     return std::fflush(file) == 0 && ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
 }
 
+bool seekOpenFile(std::FILE* file, unsigned long long offset) {
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
 std::string systemTempFolder() {
     for (const char* variable : {"TMPDIR", "TEMP", "TMP"}) {
         const char* configured = std::getenv(variable);

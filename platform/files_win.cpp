@@ -152,6 +152,10 @@ bool truncateOpenFile(std::FILE* file, unsigned long long size) {
     return std::fflush(file) == 0 && _chsize_s(_fileno(file), static_cast<__int64>(size)) == 0;
 }
 
+bool seekOpenFile(std::FILE* file, unsigned long long offset) {
+    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+}
+
 std::vector<DirectoryEntry> listDirectory(const std::string& folder, const std::string& suffix) {
     std::vector<DirectoryEntry> entries;
     std::string pattern = folder;

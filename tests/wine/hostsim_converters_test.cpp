@@ -118,6 +118,27 @@ TEST_F(WinHostsim, FileDecodersWorkInPlaceOnWindowsPaths) {
     writeTextFile(qp, "<p>=D6=D0=\r\n=CE=C4</p>  \r\n");
     EXPECT_NE(hostApi().BKA_QPConvert(qp.c_str(), qp.c_str(), 0), 0);
     EXPECT_EQ(readWhole(qp), "<p>" + kZhongwenGb + "</p>\r\n");
+
+    // Many pieces over themselves: the one stream is placed again between
+    // each read and write, and a line longer than a piece is kept whole.
+    std::string base64;
+    while (base64.size() < 900000) base64 += "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8gISIjJCUmJygpKiss\r\n";
+    std::string quotedPrintable = std::string(400000, 'q') + "=3D=\r\n";
+    while (quotedPrintable.size() < 900000) quotedPrintable += "caf=E9 au lait\r\n";
+    const struct {
+        int (*convert)(const char*, const char*, int);
+        std::string encoded;
+        std::string decoded;
+    } large[] = {
+        {hostApi().BKA_B64Convert, base64, hostsim::decodeBase64(base64)},
+        {hostApi().BKA_QPConvert, quotedPrintable, hostsim::decodeQuotedPrintable(quotedPrintable)},
+    };
+    for (const auto& c : large) {
+        const std::string path = scratch_.path() + "large.bin";
+        writeTextFile(path, c.encoded);
+        EXPECT_NE(c.convert(path.c_str(), path.c_str(), 0), 0);
+        EXPECT_TRUE(readWhole(path) == c.decoded);
+    }
 }
 
 TEST_F(WinHostsim, SettingsThroughTheProfileReader) {

@@ -81,14 +81,17 @@ using OwnedFile = std::unique_ptr<std::FILE, FileClose>;
 // times slower than copying them.
 int convertFile(const char* outputPath, const char* inputPath, const PieceDecoder& decode) {
     if (!outputPath || !inputPath) return 0;
-    const OwnedFile reader(platform::openFile(inputPath, "rb"));
-    if (!reader) return 0;
+    // Over itself, one stream reads and writes: opening the file a second
+    // time cost more than the decoding of a small attachment.
     const bool inPlace = std::strcmp(outputPath, inputPath) == 0;
-    OwnedFile writer(inPlace ? platform::openFile(outputPath, "r+b") : nullptr);
-    if (!writer) writer.reset(platform::openFile(outputPath, "wb"));
-    if (!writer) return 0;
-    std::setvbuf(reader.get(), nullptr, _IONBF, 0);
-    std::setvbuf(writer.get(), nullptr, _IONBF, 0);
+    OwnedFile input(platform::openFile(inputPath, inPlace ? "r+b" : "rb"));
+    if (!input) return 0;
+    OwnedFile separate(inPlace ? nullptr : platform::openFile(outputPath, "wb"));
+    if (!inPlace && !separate) return 0;
+    std::FILE* const reader = input.get();
+    std::FILE* const writer = inPlace ? input.get() : separate.get();
+    std::setvbuf(reader, nullptr, _IONBF, 0);
+    std::setvbuf(writer, nullptr, _IONBF, 0);
 
     // Small files (most attachments and pictures) take a small piece; a
     // file that fills its piece is read in larger ones, up to the largest.
@@ -97,20 +100,29 @@ int convertFile(const char* outputPath, const char* inputPath, const PieceDecode
     std::size_t capacity = kFirstPiece;
     platform::LargeBlock buffer = platform::allocateLargeBlock(capacity);
     std::size_t held = 0;
+    unsigned long long read = 0;
     unsigned long long written = 0;
     bool ok = true;
     for (;;) {
         const std::size_t room = capacity - held;
-        const std::size_t got = std::fread(buffer.get() + held, 1, room, reader.get());
+        // A stream that was written must be placed again before it reads,
+        // and before it writes after reading.
+        if (inPlace && written > 0) ok = ok && platform::seekOpenFile(reader, read);
+        const std::size_t got = ok ? std::fread(buffer.get() + held, 1, room, reader) : 0;
+        read += got;
         held += got;
-        const bool atEnd = got == 0;
+        // fread stops short only at the end of the file or on an error.
+        const bool atEnd = got < room;
         std::size_t consumed = 0;
         const std::size_t produced = decode(buffer.get(), held, atEnd, consumed);
-        ok = ok && std::fwrite(buffer.get(), 1, produced, writer.get()) == produced;
+        if (produced > 0) {
+            if (inPlace) ok = ok && platform::seekOpenFile(writer, written);
+            ok = ok && std::fwrite(buffer.get(), 1, produced, writer) == produced;
+        }
         written += produced;
         std::memmove(buffer.get(), buffer.get() + consumed, held - consumed);
         held -= consumed;
-        if (atEnd) break;
+        if (atEnd || !ok) break;
         // A line longer than the piece makes it grow as well.
         if ((got == room && capacity < kLargestPiece) || held == capacity) {
             platform::LargeBlock larger = platform::allocateLargeBlock(capacity * 2);
@@ -119,8 +131,10 @@ int convertFile(const char* outputPath, const char* inputPath, const PieceDecode
             capacity *= 2;
         }
     }
-    ok = ok && !std::ferror(reader.get()) && platform::truncateOpenFile(writer.get(), written);
-    return std::fclose(writer.release()) == 0 && ok ? 1 : 0;
+    ok = ok && !std::ferror(reader) && platform::truncateOpenFile(writer, written);
+    // Closing the written stream can still fail, and then so does the decoding.
+    ok = std::fclose((inPlace ? input : separate).release()) == 0 && ok;
+    return ok ? 1 : 0;
 }
 
 const char* convertToLocal(const char* slot, const char* text, const std::string& from) {
