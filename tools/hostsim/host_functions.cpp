@@ -131,7 +131,9 @@ int convertFile(const char* outputPath, const char* inputPath, const PieceDecode
             capacity *= 2;
         }
     }
-    ok = ok && !std::ferror(reader) && platform::truncateOpenFile(writer, written);
+    // A file opened afresh holds just what was written; one written over
+    // itself is cut after it.
+    ok = ok && !std::ferror(reader) && (!inPlace || platform::truncateOpenFile(writer, written));
     // Closing the written stream can still fail, and then so does the decoding.
     ok = std::fclose((inPlace ? input : separate).release()) == 0 && ok;
     return ok ? 1 : 0;
