@@ -20,8 +20,10 @@ render's peak less that of rendering a one-line message (the process's own
 baseline, printed once), divided by the same size: what the message itself
 costs. CPU is user + system time, steadier than wall time on a busy machine. Every message is measured with
 render's files on tmpfs (/dev/shm) and on the disk's temporary folder
-(/var/tmp), one table row each; --temp-root picks other folders. Not part of
-the test command.
+(/var/tmp), one table row each; --temp-root picks other folders. Before each
+timed process the page cache is written to the disk (sync), so that no process
+shares the disk with the writeback of the files an earlier one left. Not part
+of the test command.
 """
 import argparse
 import os
@@ -66,6 +68,10 @@ def run(argv, env=None):
     """
     actions = [(os.POSIX_SPAWN_OPEN, 1, os.devnull, os.O_WRONLY, 0),
                (os.POSIX_SPAWN_OPEN, 2, os.devnull, os.O_WRONLY, 0)]
+    # What earlier processes left in the page cache is written to the disk
+    # first: otherwise its writeback runs beside this process, and the later
+    # rows on the disk pay for the files of the earlier ones.
+    os.sync()
     with tempfile.NamedTemporaryFile("r") as peak:
         started = time.perf_counter()
         pid = os.posix_spawn(TIME, [TIME, "-f", "%M", "-o", peak.name] + argv, env or os.environ,
