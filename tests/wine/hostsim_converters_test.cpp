@@ -126,7 +126,7 @@ TEST_F(WinHostsim, FileDecodersWorkInPlaceOnWindowsPaths) {
     std::string quotedPrintable = std::string(400000, 'q') + "=3D=\r\n";
     while (quotedPrintable.size() < 900000) quotedPrintable += "caf=E9 au lait\r\n";
     const struct {
-        int (*convert)(const char*, const char*, int);
+        hostfn::ConvertFile convert;
         std::string encoded;
         std::string decoded;
     } large[] = {
