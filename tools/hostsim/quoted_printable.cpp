@@ -73,53 +73,11 @@ char* decodeLine(const char* in, const char* end, char* out) {
     return out;
 }
 
-// Decodes one line as decodeLine<true> does, each byte written as its
-// character in `table` with a four-byte store (`out` has four bytes of room
-// past the end of the text). Null where a byte is undefined in the table, or
-// where a byte written unencoded would grow: only then could the output
-// outrun the text.
-char* decodeLineAsCharacters(const char* in, const char* end, char* out, const platform::ByteCharacters& table) {
-    while (in < end) {
-        if (static_cast<std::size_t>(end - in) >= kWord) {
-            const std::uint64_t word = wordAt(in);
-            const std::uint64_t stops = wordscan::firstByteEqualTo(word, '=') | (word & wordscan::kTopBits);
-            std::memcpy(out, &word, kWord);
-            if (!stops) {
-                in += kWord;
-                out += kWord;
-                continue;
-            }
-            const std::size_t plain = firstMarked(stops);
-            out += plain;
-            in += plain;
-        } else {
-            while (in < end && *in != '=' && !(*in & 0x80)) *out++ = *in++;
-            if (in == end) break;
-        }
-        unsigned char byte = static_cast<unsigned char>(*in);
-        std::size_t read = 1;
-        const int high = byte == '=' && end - in > 2 ? kHex[static_cast<unsigned char>(in[1])] : -1;
-        const int low = byte == '=' && end - in > 2 ? kHex[static_cast<unsigned char>(in[2])] : -1;
-        if (high >= 0 && low >= 0) {
-            byte = static_cast<unsigned char>(high * 16 + low);
-            read = 3;
-        } else if (byte != '=' && table.lengths[byte] != 1) {
-            return nullptr;
-        }
-        if (table.lengths[byte] == 0) return nullptr;
-        std::memcpy(out, table.characters[byte].data(), sizeof table.characters[byte]);
-        out += table.lengths[byte];
-        in += read;
-    }
-    return out;
-}
-
 // RFC 2045: white space at the end of an encoded line was added in transit
 // and is dropped; a line ending in "=" (soft break) joins the next one.
-// `decodeLine(in, end, out)` writes a line's text to `out`, the position
-// after it, or null to stop; the bytes written, none when it stopped.
-template <typename DecodeLine>
-std::optional<std::size_t> decodeLines(std::string_view encoded, char* const out, DecodeLine decodeLine) {
+// Writes to `out` as decodeLine does; the bytes written.
+template <bool kSeparate>
+std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
     char* at = out;
     const char* const text = encoded.data();
     std::size_t start = 0;
@@ -133,8 +91,7 @@ std::optional<std::size_t> decodeLines(std::string_view encoded, char* const out
         while (contentEnd > start && (text[contentEnd - 1] == ' ' || text[contentEnd - 1] == '\t')) --contentEnd;
         const bool softBreak = contentEnd > start && text[contentEnd - 1] == '=';
         if (softBreak) --contentEnd;
-        at = decodeLine(text + start, text + contentEnd, at);
-        if (!at) return std::nullopt;
+        at = decodeLine<kSeparate>(text + start, text + contentEnd, at);
         if (!softBreak) {
             if (carriageReturn) *at++ = '\r';
             if (hasNewline) *at++ = '\n';
@@ -144,10 +101,86 @@ std::optional<std::size_t> decodeLines(std::string_view encoded, char* const out
     return static_cast<std::size_t>(at - out);
 }
 
-// Writes to `out` as decodeLine does; the bytes written.
-template <bool kSeparate>
-std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
-    return *decodeLines(encoded, out, decodeLine<kSeparate>);
+// Decodes as decodeQuotedPrintableTo<true> would, each byte written as
+// its character in `table` with a four-byte store (`out` has four bytes of
+// room past the end of the text), in one pass over the words of the text:
+// line feeds are found by the same scan as escapes and 8-bit bytes, and a
+// line's end is mended where it is reached. None where a byte is undefined
+// in the table, or where a byte written unencoded would grow: only then
+// could the output outrun the text.
+std::optional<std::size_t> decodeAsCharacters(std::string_view encoded, char* const out,
+                                              const platform::ByteCharacters& table) {
+    const char* in = encoded.data();
+    const char* const end = in + encoded.size();
+    char* at = out;
+    // What lies before `kept` stays as it is at the line's end: the lines
+    // before, and escapes and characters from the table, which are never
+    // white space added in transit.
+    char* kept = out;
+    for (;;) {
+        bool stopped = false;
+        while (static_cast<std::size_t>(end - in) >= kWord) {
+            const std::uint64_t word = wordAt(in);
+            const std::uint64_t stops = wordscan::firstByteEqualTo(word, '=') | wordscan::firstByteEqualTo(word, '\n') |
+                                        (word & wordscan::kTopBits);
+            std::memcpy(at, &word, kWord);
+            if (!stops) {
+                in += kWord;
+                at += kWord;
+                continue;
+            }
+            const std::size_t plain = firstMarked(stops);
+            in += plain;
+            at += plain;
+            stopped = true;
+            break;
+        }
+        if (!stopped) {
+            while (in < end && *in != '=' && *in != '\n' && !(*in & 0x80)) *at++ = *in++;
+        }
+        if (in == end || *in == '\n') {
+            // The line's end: a carriage return before its line feed, then
+            // white space, then an "=" (a soft break, which joins the next
+            // line) are taken off the text written.
+            const bool lineFeed = in != end;
+            const bool carriageReturn = lineFeed && at > kept && at[-1] == '\r';
+            if (carriageReturn) --at;
+            while (at > kept && (at[-1] == ' ' || at[-1] == '\t')) --at;
+            const bool softBreak = at > kept && at[-1] == '=';
+            if (softBreak) {
+                --at;
+            } else {
+                if (carriageReturn) *at++ = '\r';
+                if (lineFeed) *at++ = '\n';
+            }
+            if (!lineFeed) break;
+            ++in;
+            kept = at;
+            continue;
+        }
+        unsigned char byte = static_cast<unsigned char>(*in);
+        std::size_t read = 1;
+        if (byte == '=') {
+            const int high = end - in > 2 ? kHex[static_cast<unsigned char>(in[1])] : -1;
+            const int low = end - in > 2 ? kHex[static_cast<unsigned char>(in[2])] : -1;
+            if (high < 0 || low < 0) {
+                // Kept as written; a soft break if only white space follows.
+                *at++ = '=';
+                ++in;
+                continue;
+            }
+            byte = static_cast<unsigned char>(high * 16 + low);
+            read = 3;
+        } else if (table.lengths[byte] != 1) {
+            return std::nullopt;
+        }
+        if (table.lengths[byte] == 0) return std::nullopt;
+        std::memcpy(at, table.characters[byte].data(), sizeof table.characters[byte]);
+        at += table.lengths[byte];
+        in += read;
+        kept = at;
+    }
+    return static_cast<std::size_t>(at - out);
 }
 
 }  // namespace
@@ -163,9 +196,7 @@ std::optional<std::string> decodeQuotedPrintableAsCharacters(std::string_view en
     // Decoding never makes the text longer, nor does a character read from
     // an escape (three bytes): the output stays behind the reading.
     std::string out(encoded.size() + sizeof table.characters[0], '\0');
-    const auto written = decodeLines(encoded, out.data(), [&](const char* in, const char* end, char* at) {
-        return decodeLineAsCharacters(in, end, at, table);
-    });
+    const auto written = decodeAsCharacters(encoded, out.data(), table);
     if (!written) return std::nullopt;
     out.resize(*written);
     return out;
