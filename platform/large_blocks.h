@@ -25,6 +25,14 @@ using LargeBlock = std::unique_ptr<char, LargeBlockRelease>;
 // `bytes` of uninitialised memory, never empty; throws std::bad_alloc.
 LargeBlock allocateLargeBlock(std::size_t bytes);
 
+// For memory about to be written whole, from `block` on for `size` bytes:
+// asks the system for all its pages at once. On Linux one call
+// (MADV_POPULATE_WRITE; kernels before 5.14 ignore it) costs less than a page
+// fault for each page, which on a virtual machine is a twelfth of the time
+// of a 25 MB plain-text reply. Nothing for less than a megabyte, nor on
+// Windows. Pages given count as used: only for memory that will be written.
+void prepareForWriting(char* block, std::size_t size);
+
 // For tests: while set, allocateLargeBlock throws std::bad_alloc as on an
 // exhausted heap (a message too large for memory).
 void setLargeBlocksFailForTesting(bool fail);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/host_buffer.h"
+#include "platform/large_blocks.h"
 #include "text/word_scan.h"
 
 namespace {
@@ -112,6 +113,7 @@ std::string plainTextToHtml(std::string_view text, std::size_t room) {
     std::string html;
     const std::size_t bound = counts.escapedLength + divs * kBlankDivLength;
     html.reserve(bound + room);
+    platform::prepareForWriting(html.data(), bound);
     html.resize(bound);
     char* out = html.data();
     const auto put = [&](std::string_view piece) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/large_blocks.h"
 #include "text/word_scan.h"
 #include "tools/hostsim/converters.h"
 
@@ -195,7 +196,11 @@ std::optional<std::string> decodeQuotedPrintableAsCharacters(std::string_view en
                                                              const platform::ByteCharacters& table) {
     // Decoding never makes the text longer, nor does a character read from
     // an escape (three bytes): the output stays behind the reading.
-    std::string out(encoded.size() + sizeof table.characters[0], '\0');
+    const std::size_t room = encoded.size() + sizeof table.characters[0];
+    std::string out;
+    out.reserve(room);
+    platform::prepareForWriting(out.data(), room);
+    out.resize(room);
     const auto written = decodeAsCharacters(encoded, out.data(), table);
     if (!written) return std::nullopt;
     out.resize(*written);
