@@ -13,6 +13,7 @@
 #include "platform/host_api.h"
 #include "platform/host_block.h"
 #include "platform/host_buffer.h"
+#include "platform/large_blocks.h"
 #include "platform/message_box.h"
 #include "session/compose_session.h"
 #include "signature/signature_store.h"
@@ -88,6 +89,7 @@ bool prepare(ComposeSession& session, const std::string& templatePath, const std
         const std::size_t bodySize = std::strlen(body);
         if (beginsWithNoCase(mimeType.text(), "text/html")) {
             session.quotedBody.reserve(bodySize + renderingRoom(session, bodySize));
+            platform::prepareForWriting(session.quotedBody.data(), bodySize);
             session.quotedBody.assign(body, bodySize);
         } else if (session.convertText) {
             // Straight from the host's text: a large body is not copied first.

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "mime/inline_images.h"
+#include "platform/large_blocks.h"
 
 namespace {
 
@@ -255,9 +256,14 @@ void rewriteContentIds(std::string& html, const ContentIdList& list) {
 
     std::string rewritten;
     std::size_t grown = 0;
-    for (const auto& stretch : replaced) grown += list[stretch.second.second].second.size();
+    std::size_t taken = 0;
+    for (const auto& [start, stretch] : replaced) {
+        grown += list[stretch.second].second.size();
+        taken += stretch.first - start;
+    }
     // As much room beyond the end as the text had (a rendering may use it).
     rewritten.reserve(html.capacity() + grown);
+    platform::prepareForWriting(rewritten.data(), html.size() - taken + grown);
     std::size_t from = 0;
     for (const auto& [start, stretch] : replaced) {
         rewritten.append(html, from, start - from);

@@ -187,7 +187,10 @@ std::optional<std::size_t> decodeAsCharacters(std::string_view encoded, char* co
 }  // namespace
 
 std::string decodeQuotedPrintable(std::string_view encoded) {
-    std::string out(encoded.size(), '\0');
+    std::string out;
+    out.reserve(encoded.size());
+    platform::prepareForWriting(out.data(), encoded.size());
+    out.resize(encoded.size());
     out.resize(decodeQuotedPrintableTo<true>(encoded, out.data()));
     return out;
 }
