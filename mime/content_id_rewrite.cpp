@@ -212,17 +212,41 @@ std::int32_t firstFitting(const ReversedReferences& references, std::int32_t lon
     return best;
 }
 
-// Replaced stretches of the text as it came: start -> (end, entry). The
-// automaton and the sites are gone when the text is rebuilt.
-using Stretches = std::map<std::size_t, std::pair<std::size_t, std::int32_t>>;
+// A replaced stretch of the text as it came, and the entry replacing it.
+struct Stretch {
+    std::size_t start;
+    std::size_t end;
+    std::int32_t entry;
+};
 
-Stretches claimStretches(const std::string& html, const ContentIdList& list) {
-    Stretches replaced;
+// The replaced stretches, left to right. The automaton and the sites are
+// gone when the text is rebuilt.
+std::vector<Stretch> claimStretches(const std::string& html, const ContentIdList& list) {
+    std::vector<Stretch> stretches;
     const CaseFold fold;
     const ReversedReferences references(list, fold);
-    if (references.empty()) return replaced;
+    if (references.empty()) return stretches;
     const std::vector<Site> sites = findSites(html, references, fold);
 
+    // Where no reference at a site reaches the next site (references in
+    // src="cid:..." attributes, as mail has them), no claim can stand in
+    // another's way: each site is taken by its first entry in list order,
+    // as the ordered claims below would take it.
+    bool apart = true;
+    for (std::size_t i = 0; apart && i + 1 < sites.size(); ++i) {
+        apart = sites[i].position + references[sites[i].longest].length <= sites[i + 1].position;
+    }
+    if (apart) {
+        stretches.reserve(sites.size());
+        for (const Site& site : sites) {
+            const std::int32_t node = firstFitting(references, site.longest, html.size());
+            stretches.push_back({site.position, site.position + references[node].length, references[node].entry});
+        }
+        return stretches;
+    }
+
+    // start -> (end, entry)
+    std::map<std::size_t, std::pair<std::size_t, std::int32_t>> replaced;
     // (entry, site, candidate node): the order the entry-by-entry rewriting takes them in.
     using Claim = std::tuple<std::int32_t, std::size_t, std::int32_t>;
     std::priority_queue<Claim, std::vector<Claim>, std::greater<Claim>> pending;
@@ -245,30 +269,32 @@ Stretches claimStretches(const std::string& html, const ContentIdList& list) {
         const std::int32_t shorter = firstFitting(references, sites[siteIndex].longest, room);
         if (shorter != kNone) pending.emplace(references[shorter].entry, siteIndex, shorter);
     }
-    return replaced;
+    stretches.reserve(replaced.size());
+    for (const auto& [start, stretch] : replaced) stretches.push_back({start, stretch.first, stretch.second});
+    return stretches;
 }
 
 }  // namespace
 
 void rewriteContentIds(std::string& html, const ContentIdList& list) {
-    const Stretches replaced = claimStretches(html, list);
+    const std::vector<Stretch> replaced = claimStretches(html, list);
     if (replaced.empty()) return;
 
     std::string rewritten;
     std::size_t grown = 0;
     std::size_t taken = 0;
-    for (const auto& [start, stretch] : replaced) {
-        grown += list[stretch.second].second.size();
-        taken += stretch.first - start;
+    for (const Stretch& stretch : replaced) {
+        grown += list[stretch.entry].second.size();
+        taken += stretch.end - stretch.start;
     }
     // As much room beyond the end as the text had (a rendering may use it).
     rewritten.reserve(html.capacity() + grown);
     platform::prepareForWriting(rewritten.data(), html.size() - taken + grown);
     std::size_t from = 0;
-    for (const auto& [start, stretch] : replaced) {
-        rewritten.append(html, from, start - from);
-        rewritten += list[stretch.second].second;
-        from = stretch.first;
+    for (const Stretch& stretch : replaced) {
+        rewritten.append(html, from, stretch.start - from);
+        rewritten += list[stretch.entry].second;
+        from = stretch.end;
     }
     rewritten.append(html, from, std::string::npos);
     html.swap(rewritten);
