@@ -5,6 +5,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/host_api.h"
+#include "tools/hostsim/converters.h"
 
 namespace mail_text_cases {
 
@@ -41,5 +45,28 @@ inline const RawHeaderCase kRawHeaders[] = {
     {"Fr\xF6sche.txt", "", "Fr\xC3\xB6sche.txt"},
     {"\xF0\xD2\xC9\xD7\xC5\xD4 =?UTF-8?Q?caf=C3=A9?=", "koi8-r", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 caf\xC3\xA9"},
 };
+
+// Files larger than the host's converters read at once, decoded into
+// another file and over themselves: base64 whose lines split groups of four,
+// quoted-printable with a line longer than a piece and an escape cut at the
+// end. The decoded text is that of the whole text at once.
+struct LargeFileCase {
+    hostfn::ConvertFile convert;
+    std::string encoded;
+    std::string decoded;
+};
+
+inline std::vector<LargeFileCase> largeFileCases() {
+    std::string base64;
+    for (int i = 0; base64.size() < 900000; ++i) {
+        base64 += std::string(77, "ABCDwxyz0189+/"[i % 14]) + (i % 5 ? "\r\n" : "\n");
+    }
+    base64 += "QUJD=ignored";
+    std::string quotedPrintable = "caf=E9 =\r\n" + std::string(400000, 'q') + "=3D\r\n";
+    for (int i = 0; quotedPrintable.size() < 900000; ++i) quotedPrintable += "line =" + std::to_string(10 + i % 90) + " \r\n";
+    quotedPrintable += "last=";
+    return {{hostApi().BKA_B64Convert, base64, hostsim::decodeBase64(base64)},
+            {hostApi().BKA_QPConvert, quotedPrintable, hostsim::decodeQuotedPrintable(quotedPrintable)}};
+}
 
 }  // namespace mail_text_cases

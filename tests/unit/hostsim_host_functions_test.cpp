@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/host_api.h"
+#include "tests/mail_text_cases.h"
 #include "tools/hostsim/converters.h"
 #include "tools/hostsim/message_loader.h"
 #include "tools/hostsim/sim_host.h"
@@ -67,23 +68,7 @@ TEST_F(HostsimHostFunctions, QuotedPrintableFileToFileAndInPlace) {
 // Files larger than the converters' piece, with lines that split groups
 // of four and a line longer than a piece, decode as their whole text does.
 TEST_F(HostsimHostFunctions, LargeFilesDecodeAsTheirWholeText) {
-    std::string base64;
-    for (int i = 0; base64.size() < 700000; ++i) {
-        base64 += std::string(77, "ABCDwxyz0189+/"[i % 14]) + (i % 5 ? "\r\n" : "\n");
-    }
-    base64 += "QUJD=ignored";
-    std::string quotedPrintable = "caf=E9 =\r\n" + std::string(300000, 'q') + "=3D\r\n";
-    for (int i = 0; quotedPrintable.size() < 700000; ++i) quotedPrintable += "line =" + std::to_string(10 + i % 90) + " \r\n";
-    quotedPrintable += "last=";
-    const struct {
-        int (*convert)(const char*, const char*, int);
-        std::string encoded;
-        std::string decoded;
-    } cases[] = {
-        {hostApi().BKA_B64Convert, base64, hostsim::decodeBase64(base64)},
-        {hostApi().BKA_QPConvert, quotedPrintable, hostsim::decodeQuotedPrintable(quotedPrintable)},
-    };
-    for (const auto& c : cases) {
+    for (const auto& c : mail_text_cases::largeFileCases()) {
         const std::string input = file("large.in", c.encoded);
         const std::string output = file("large.out", "");
         EXPECT_NE(c.convert(output.c_str(), input.c_str(), 0), 0);

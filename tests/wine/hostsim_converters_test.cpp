@@ -120,20 +120,8 @@ TEST_F(WinHostsim, FileDecodersWorkInPlaceOnWindowsPaths) {
     EXPECT_EQ(readWhole(qp), "<p>" + kZhongwenGb + "</p>\r\n");
 
     // Many pieces over themselves: the one stream is placed again between
-    // each read and write, and a line longer than a piece is kept whole.
-    std::string base64;
-    while (base64.size() < 900000) base64 += "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8gISIjJCUmJygpKiss\r\n";
-    std::string quotedPrintable = std::string(400000, 'q') + "=3D=\r\n";
-    while (quotedPrintable.size() < 900000) quotedPrintable += "caf=E9 au lait\r\n";
-    const struct {
-        hostfn::ConvertFile convert;
-        std::string encoded;
-        std::string decoded;
-    } large[] = {
-        {hostApi().BKA_B64Convert, base64, hostsim::decodeBase64(base64)},
-        {hostApi().BKA_QPConvert, quotedPrintable, hostsim::decodeQuotedPrintable(quotedPrintable)},
-    };
-    for (const auto& c : large) {
+    // each read and write.
+    for (const auto& c : mail_text_cases::largeFileCases()) {
         const std::string path = scratch_.path() + "large.bin";
         writeTextFile(path, c.encoded);
         EXPECT_NE(c.convert(path.c_str(), path.c_str(), 0), 0);
