@@ -143,22 +143,13 @@ std::string plainTextToHtml(std::string_view text, std::size_t room) {
         put("<div>");
         at = position;
         for (;;) {
-            if (at + kWord <= text.size()) {
-                const std::uint64_t word = wordAt(in + at);
-                std::memcpy(out, &word, kWord);
-                const std::uint64_t stops = wordscan::bytesEqualTo(word, '\n') | angleBits(word);
-                if (!stops) {
-                    at += kWord;
-                    out += kWord;
-                    continue;
-                }
-                const std::size_t plain = firstMarked(stops);
-                at += plain;
-                out += plain;
-            } else {
-                while (at < text.size() && in[at] != '\n' && !isAngle(in[at])) *out++ = in[at++];
-                if (at == text.size()) break;
-            }
+            const char* from = in + at;
+            wordscan::copyUntilStop(
+                from, in + text.size(), out,
+                [](std::uint64_t word) { return wordscan::bytesEqualTo(word, '\n') | angleBits(word); },
+                [](char c) { return c == '\n' || isAngle(c); });
+            at = static_cast<std::size_t>(from - in);
+            if (at == text.size()) break;
             if (in[at] == '\n') break;
             put(std::string_view(in[at] == '<' ? "&lt;" : "&gt;", 4));
             ++at;

@@ -51,4 +51,24 @@ inline std::size_t firstMarked(std::uint64_t bits) {
 #endif
 }
 
+// Copies text from `in` to `out` up to the first byte that `marks` marks in
+// a word of it, or, in the last bytes (fewer than a word), that `isStop`
+// takes; leaves both at that byte, or `in` at `end`. Each word is stored
+// whole: `out` needs a word of room past what it copies, or lies at or
+// before `in` in the same memory.
+template <typename Marks, typename IsStop>
+inline void copyUntilStop(const char*& in, const char* end, char*& out, Marks marks, IsStop isStop) {
+    for (; static_cast<std::size_t>(end - in) >= kWord; in += kWord, out += kWord) {
+        const std::uint64_t word = wordAt(in);
+        std::memcpy(out, &word, kWord);
+        if (const std::uint64_t marked = marks(word)) {
+            const std::size_t plain = firstMarked(marked);
+            in += plain;
+            out += plain;
+            return;
+        }
+    }
+    while (in < end && !isStop(*in)) *out++ = *in++;
+}
+
 }  // namespace wordscan

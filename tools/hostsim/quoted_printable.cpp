@@ -119,26 +119,13 @@ std::optional<std::size_t> decodeAsCharacters(std::string_view encoded, char* co
     // white space added in transit.
     char* kept = out;
     for (;;) {
-        bool stopped = false;
-        while (static_cast<std::size_t>(end - in) >= kWord) {
-            const std::uint64_t word = wordAt(in);
-            const std::uint64_t stops = wordscan::firstByteEqualTo(word, '=') | wordscan::firstByteEqualTo(word, '\n') |
-                                        (word & wordscan::kTopBits);
-            std::memcpy(at, &word, kWord);
-            if (!stops) {
-                in += kWord;
-                at += kWord;
-                continue;
-            }
-            const std::size_t plain = firstMarked(stops);
-            in += plain;
-            at += plain;
-            stopped = true;
-            break;
-        }
-        if (!stopped) {
-            while (in < end && *in != '=' && *in != '\n' && !(*in & 0x80)) *at++ = *in++;
-        }
+        wordscan::copyUntilStop(
+            in, end, at,
+            [](std::uint64_t word) {
+                return wordscan::firstByteEqualTo(word, '=') | wordscan::firstByteEqualTo(word, '\n') |
+                       (word & wordscan::kTopBits);
+            },
+            [](char c) { return c == '=' || c == '\n' || (c & 0x80) != 0; });
         if (in == end || *in == '\n') {
             // The line's end: a carriage return before its line feed, then
             // white space, then an "=" (a soft break, which joins the next
