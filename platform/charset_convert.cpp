@@ -1,6 +1,8 @@
 #include "platform/charset_convert.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/charset_names.h"
 #include "platform/seven_bit_charsets.h"
@@ -38,7 +40,18 @@ bool isLeadByteOf(const std::string& canonical, unsigned char byte) {
 }  // namespace
 
 bool isWellFormedUtf8(const std::string& text) {
+    constexpr std::size_t kWord = 8;
+    constexpr std::uint64_t kTopBits = 0x8080808080808080ull;
     for (std::size_t i = 0; i < text.size();) {
+        // Runs of ASCII, most of any mail's text, eight bytes at a time.
+        if (i + kWord <= text.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, kWord);
+            if (!(word & kTopBits)) {
+                i += kWord;
+                continue;
+            }
+        }
         const unsigned char lead = static_cast<unsigned char>(text[i]);
         if (lead < 0x80) {
             ++i;

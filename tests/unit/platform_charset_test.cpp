@@ -178,6 +178,28 @@ TEST(ConvertCharset, InvalidInputAndUnknownNamesGiveNone) {
     EXPECT_EQ(convertCharset(std::string("a\0b", 3), "ISO-8859-1", "UTF-8"), std::string("a\0b", 3));
 }
 
+// Each sequence at every offset of a word of ASCII: the runs skipped eight
+// bytes at a time must not skip the byte that decides.
+TEST(ConvertCharset, WellFormedUtf8AtEveryOffset) {
+    const struct {
+        const char* sequence;
+        bool wellFormed;
+    } cases[] = {
+        {"\xC3\xA9", true},           {"\xF0\x9F\x98\x80", true}, {"\xC3", false},
+        {"\x80", false},               {"\xE0\x80\x80", false},     {"\xED\xA0\x80", false},
+        {"\xF4\x90\x80\x80", false}, {"\xC3\xA9\xC3", false},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t before = 0; before <= 9; ++before) {
+            for (std::size_t after = 0; after <= 9; ++after) {
+                const std::string text = std::string(before, 'a') + c.sequence + std::string(after, 'b');
+                EXPECT_EQ(platform::isWellFormedUtf8(text), c.wellFormed) << before << " " << after;
+            }
+        }
+    }
+    EXPECT_TRUE(platform::isWellFormedUtf8(std::string(17, 'x')));
+}
+
 TEST(SevenBitCharsets, HzEscapesAndLines) {
     EXPECT_EQ(platform::hzToEucCn("~{VPND~}"), kZhongwenGb);
     EXPECT_EQ(platform::hzToEucCn("a~~b~\nc"), "a~bc");
