@@ -88,8 +88,7 @@ bool prepare(ComposeSession& session, const std::string& templatePath, const std
         if (!body) body = "";
         const std::size_t bodySize = std::strlen(body);
         if (beginsWithNoCase(mimeType.text(), "text/html")) {
-            session.quotedBody.reserve(bodySize + renderingRoom(session, bodySize));
-            platform::prepareForWriting(session.quotedBody.data(), bodySize);
+            platform::reserveForWriting(session.quotedBody, bodySize + renderingRoom(session, bodySize), bodySize);
             session.quotedBody.assign(body, bodySize);
         } else if (session.convertText) {
             // Straight from the host's text: a large body is not copied first.

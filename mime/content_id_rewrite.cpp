@@ -288,8 +288,7 @@ void rewriteContentIds(std::string& html, const ContentIdList& list) {
         taken += stretch.end - stretch.start;
     }
     // As much room beyond the end as the text had (a rendering may use it).
-    rewritten.reserve(html.capacity() + grown);
-    platform::prepareForWriting(rewritten.data(), html.size() - taken + grown);
+    platform::reserveForWriting(rewritten, html.capacity() + grown, html.size() - taken + grown);
     std::size_t from = 0;
     for (const Stretch& stretch : replaced) {
         rewritten.append(html, from, stretch.start - from);

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 
 namespace platform {
 
@@ -32,6 +33,13 @@ LargeBlock allocateLargeBlock(std::size_t bytes);
 // of a 25 MB plain-text reply. Nothing for less than a megabyte, nor on
 // Windows. Pages given count as used: only for memory that will be written.
 void prepareForWriting(char* block, std::size_t size);
+
+// Gives `text` room for `capacity` bytes and prepares the pages of the
+// first `toWrite` of them (prepareForWriting), which the caller then fills.
+inline void reserveForWriting(std::string& text, std::size_t capacity, std::size_t toWrite) {
+    text.reserve(capacity);
+    prepareForWriting(text.data(), toWrite);
+}
 
 // For tests: while set, allocateLargeBlock throws std::bad_alloc as on an
 // exhausted heap (a message too large for memory).

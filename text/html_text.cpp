@@ -112,8 +112,7 @@ std::string plainTextToHtml(std::string_view text, std::size_t room) {
     const std::size_t divs = counts.lineFeeds + 1 + counts.escapedLength / maxLine;
     std::string html;
     const std::size_t bound = counts.escapedLength + divs * kBlankDivLength;
-    html.reserve(bound + room);
-    platform::prepareForWriting(html.data(), bound);
+    platform::reserveForWriting(html, bound + room, bound);
     html.resize(bound);
     char* out = html.data();
     const auto put = [&](std::string_view piece) {

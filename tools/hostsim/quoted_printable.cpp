@@ -175,8 +175,7 @@ std::optional<std::size_t> decodeAsCharacters(std::string_view encoded, char* co
 
 std::string decodeQuotedPrintable(std::string_view encoded) {
     std::string out;
-    out.reserve(encoded.size());
-    platform::prepareForWriting(out.data(), encoded.size());
+    platform::reserveForWriting(out, encoded.size(), encoded.size());
     out.resize(encoded.size());
     out.resize(decodeQuotedPrintableTo<true>(encoded, out.data()));
     return out;
@@ -188,8 +187,7 @@ std::optional<std::string> decodeQuotedPrintableAsCharacters(std::string_view en
     // an escape (three bytes): the output stays behind the reading.
     const std::size_t room = encoded.size() + sizeof table.characters[0];
     std::string out;
-    out.reserve(room);
-    platform::prepareForWriting(out.data(), room);
+    platform::reserveForWriting(out, room, room);
     out.resize(room);
     const auto written = decodeAsCharacters(encoded, out.data(), table);
     if (!written) return std::nullopt;
