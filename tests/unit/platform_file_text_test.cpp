@@ -1,4 +1,5 @@
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/file_text.h"
 #include "platform/large_blocks.h"
 #include "tests/file_text_cases.h"
 
@@ -15,6 +17,53 @@ TEST(FileText, MapsWhereANulFollowsAndReadsElsewhere) {
     ASSERT_NE(mkdtemp(folder.data()), nullptr);
     filetextcases::checkFileTexts(folder + "/");
     filetextcases::checkPiecesWritten(folder + "/");
+    std::filesystem::remove_all(folder);
+}
+
+namespace {
+
+bool kernelPopulates() {
+    struct utsname system {};
+    uname(&system);
+    return ::strverscmp(system.release, "5.14") >= 0;
+}
+
+long minorFaults() {
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
+// A byte of each page, without the sanitizer's own reads of its shadow
+// memory, which would fault too.
+__attribute__((no_sanitize("address"))) std::size_t sumOfPages(std::string_view text, std::size_t page) {
+    std::size_t sum = 0;
+    for (std::size_t at = 0; at < text.size(); at += page) sum += static_cast<unsigned char>(text[at]);
+    return sum;
+}
+
+}  // namespace
+
+// A mapped text comes with its pages: reading it whole takes no page faults.
+TEST(FileText, MappedTextIsReadWithoutPageFaults) {
+    // On tmpfs, whose pages are small: a disk's file cache may hold large
+    // ones, of which a fault maps many at once.
+    const std::filesystem::path shared = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+    std::string folder = (shared / "torvane-file-text-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    filetextcases::writeBytes(folder + "/text", std::string((std::size_t{4} << 20) + 1, 'm'));
+    std::optional<platform::FileText> text = platform::FileText::open(folder + "/text", 0);
+    ASSERT_TRUE(text && text->mapped());
+    const long before = minorFaults();
+    const std::size_t sum = sumOfPages(text->view(), page);
+    const long faults = minorFaults() - before;
+    EXPECT_EQ(sum, ((std::size_t{4} << 20) / page + 1) * 'm');
+    // Without the pages given, a fault maps a batch of 16 pages at most.
+    if (kernelPopulates()) {
+        EXPECT_LT(faults, 8) << faults;
+    }
+    text.reset();
     std::filesystem::remove_all(folder);
 }
 
@@ -38,10 +87,7 @@ TEST(LargeBlocks, PreparedPagesAreGivenAndKeepTheirBytes) {
     EXPECT_EQ(resident(), 2u);
     // From the middle of the first page to the middle of the last.
     platform::prepareForWriting(block + page / 2, pages * page - page);
-    struct utsname system {};
-    uname(&system);
-    const bool populates = ::strverscmp(system.release, "5.14") >= 0;
-    EXPECT_EQ(resident(), populates ? pages : 2u) << system.release;
+    EXPECT_EQ(resident(), kernelPopulates() ? pages : 2u);
     EXPECT_EQ(block[0], 'a');
     EXPECT_EQ(block[pages * page - 1], 'z');
     munmap(block, pages * page);
