@@ -1,8 +1,8 @@
 // A file's bytes, from an offset to its end, as one text followed by a NUL,
 // without copying the file where the system can map it: the tools read a
 // message of tens of megabytes this way, which the system already holds in
-// its file cache, instead of copying it into fresh memory (twice, for the
-// tool and for the host it plays).
+// its file cache, instead of copying it into fresh memory (for the tool and
+// for the host it plays, which then hands out the same mapping).
 //
 // The mapping is private and writable: a write changes this copy only,
 // never the file. It is used where the file's end leaves room for the NUL

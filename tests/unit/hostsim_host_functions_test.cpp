@@ -6,6 +6,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "platform/file_text.h"
 #include "platform/host_api.h"
 #include "tests/mail_text_cases.h"
 #include "tools/hostsim/converters.h"
@@ -130,24 +131,36 @@ TEST_F(HostsimHostFunctions, HeaderNamesIgnoreCase) {
     EXPECT_STREQ(buffer, "Re: hi");
 }
 
-// The tool's host hands out the source as its file's mapping, the test hosts
-// as a block read from it: either is the message from its offset on, the
-// plug-in's to write in and to give back, and the file stays as it was.
+// The tool's host hands out the source as its file's mapping (first the
+// tool's own, where it offers one), the test hosts as a block read from it:
+// each is the message from its offset on, the plug-in's to write in and to
+// give back, and the file stays as it was.
 TEST_F(HostsimHostFunctions, SourceServedFromItsFileReadOrMapped) {
     std::string message = "Subject: stored\r\n\r\n";
     while (message.size() < 6000) message += "a line of the body\r\n";
     const std::string store = "From the store's earlier bytes\r\n" + message;
     const std::string path = file("store.mbx", store);
     ASSERT_NE(store.size() % 4096, 0u);  // a NUL follows it in the last page: mapped
-    for (const bool mapped : {false, true}) {
-        SCOPED_TRACE(mapped ? "mapped" : "read");
+    for (const char* const way : {"read", "mapped", "offered"}) {
+        SCOPED_TRACE(way);
+        const bool mapped = std::string(way) != "read";
         hostsim::SimHost& host = hostsim::simHost();
         host.reset();
         host.message = hostsim::loadMessageWithoutSource(message, "UTF-8");
         ASSERT_TRUE(hostsim::serveSourceFromFile(host.message, path, message.size()));
         host.mapsSourceFile = mapped;
+        const char* offered = nullptr;
+        if (std::string(way) == "offered") {
+            std::optional<platform::FileText> mapping = platform::FileText::open(path);
+            ASSERT_TRUE(mapping && mapping->mapped());
+            offered = mapping->data() + (store.size() - message.size());
+            host.offerSourceMapping(std::move(*mapping), store.size() - message.size());
+        }
         char* source = hostApi().BKA_GetSource("1");
         ASSERT_NE(source, nullptr);
+        if (offered) {
+            EXPECT_EQ(source, offered);
+        }
         EXPECT_EQ(std::string(source), message);
         EXPECT_EQ(host.blockSize(source), message.size() + 1);
         source[0] = '#';
@@ -155,8 +168,11 @@ TEST_F(HostsimHostFunctions, SourceServedFromItsFileReadOrMapped) {
         hostApi().BKA_Free(source);
         EXPECT_EQ(host.outstandingBlocks(), 0u);
         EXPECT_EQ(host.invalidFrees(), 0u);
-        // One left outstanding goes with the host's reset.
-        ASSERT_NE(hostApi().BKA_GetSource("1"), nullptr);
+        // One left outstanding goes with the host's reset; an offered
+        // mapping serves once, then the file is mapped again.
+        const char* again = hostApi().BKA_GetSource("1");
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(std::string(again), message);
         host.mapsSourceFile = mapped;
         host.reset();
         hostsim::installSimulatedHost();

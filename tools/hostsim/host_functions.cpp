@@ -43,6 +43,7 @@ char* hostBlock(const std::string& text) {
 // maps it and the system can, else read into a fresh block.
 char* storedSourceBlock(const std::string& path, std::size_t offset) {
     if (simHost().mapsSourceFile) {
+        if (char* offered = simHost().takeOfferedSource()) return offered;
         std::optional<platform::FileText> text = platform::FileText::open(path, offset);
         if (!text) return hostBlock(std::string());
         if (text->mapped()) return simHost().adopt(std::move(*text));

@@ -38,10 +38,22 @@ void SimHost::release(void* block) {
     if (mapped_.erase(block) == 0) std::free(block);
 }
 
-char* SimHost::adopt(platform::FileText text) {
-    char* block = text.data();
-    blocks_[block] = text.size() + 1;
+char* SimHost::adopt(platform::FileText text, std::size_t begin) {
+    char* block = text.data() + begin;
+    blocks_[block] = text.size() - begin + 1;
     mapped_.emplace(block, std::move(text));
+    return block;
+}
+
+void SimHost::offerSourceMapping(platform::FileText mapping, std::size_t begin) {
+    offeredSource_ = std::move(mapping);
+    offeredBegin_ = begin;
+}
+
+char* SimHost::takeOfferedSource() {
+    if (!offeredSource_) return nullptr;
+    char* block = adopt(std::move(*offeredSource_), offeredBegin_);
+    offeredSource_.reset();
     return block;
 }
 
@@ -95,6 +107,7 @@ void SimHost::indexMessageHeaders() {
 
 void SimHost::reset() {
     freeBlocks();
+    offeredSource_.reset();
     invalidFrees_ = 0;
     kept_.clear();
     headerIndex_.clear();

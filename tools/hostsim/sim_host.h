@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -87,9 +88,17 @@ public:
     std::size_t blockSize(const void* block) const;
     void* allocate(std::size_t size);
     void release(void* block);
-    // Hands out a mapped file's text as a block (its size with the NUL);
-    // release() unmaps it.
-    char* adopt(platform::FileText text);
+    // Hands out a mapped file's text from `begin` on as a block (its size
+    // with the NUL); release() unmaps it.
+    char* adopt(platform::FileText text, std::size_t begin = 0);
+    // A mapping of the source file that the host's caller already holds,
+    // the source from `begin` on: the next source served from the file is
+    // this mapping, not a new one. A fresh mapping of a large file costs a
+    // page fault, or on some virtual machines a trap, for each of its pages
+    // on first touch, however often their bytes were read through another.
+    void offerSourceMapping(platform::FileText mapping, std::size_t begin);
+    // The offered mapping as a block, or null where none is left.
+    char* takeOfferedSource();
 
     // Host-owned return texts stay valid until the next call of the same function.
     const char* keep(const std::string& slot, std::string text);
@@ -112,6 +121,8 @@ private:
 
     std::map<void*, std::size_t> blocks_;
     std::map<void*, platform::FileText> mapped_;  // adopted blocks among blocks_
+    std::optional<platform::FileText> offeredSource_;
+    std::size_t offeredBegin_ = 0;
     std::size_t invalidFrees_ = 0;
     std::map<std::string, std::string> kept_;
     std::unordered_map<std::string, std::size_t> headerIndex_;  // lower-case name -> first entry

@@ -81,11 +81,17 @@ HostWindow playHost(HostFiles& files) {
         host.message = hostsim::loadMessage(files.rawMessage.release(), kLocalCodePage);
     } else {
         // Read from the tool's text, then from the file when the plug-in
-        // asks: the host keeps no copy.
+        // asks: the host keeps no copy, and the tool's mapping of the file,
+        // whose pages are already at hand, is the one it serves first.
         host.message = hostsim::loadMessageWithoutSource(files.rawMessage.view(), kLocalCodePage);
         host.mapsSourceFile = true;
         if (!hostsim::serveSourceFromFile(host.message, files.messageFile, files.rawMessage.size())) {
             host.message.rawSource = std::string(files.rawMessage.view());
+        } else {
+            std::size_t begin = 0;
+            if (std::optional<platform::FileText> mapping = files.rawMessage.releaseMapping(begin)) {
+                host.offerSourceMapping(std::move(*mapping), begin);
+            }
         }
         files.rawMessage = MessageText();
     }

@@ -132,6 +132,14 @@ std::string MessageText::release() {
     return text;
 }
 
+std::optional<platform::FileText> MessageText::releaseMapping(std::size_t& begin) {
+    if (!file_ || !file_->mapped()) return std::nullopt;
+    begin = begin_;
+    std::optional<platform::FileText> mapping = std::move(file_);
+    file_.reset();
+    return mapping;
+}
+
 MessageText readMessageFile(const std::string& path, std::size_t index, bool mayMap) {
     platform::FileText file = openMessageFile(path, mayMap);
     const std::string_view content = file.view();

@@ -41,6 +41,10 @@ public:
     // The text as a string of its own, leaving this empty: moved out where
     // it was read, copied out of a mapping.
     std::string release();
+    // The mapping of the file the text lies in, leaving this empty, and in
+    // `begin` where in it the text begins; none (this unchanged) where the
+    // text was read or copied.
+    std::optional<platform::FileText> releaseMapping(std::size_t& begin);
 
 private:
     std::optional<platform::FileText> file_;
