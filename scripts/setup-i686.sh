@@ -24,6 +24,42 @@ emulated() { [ "$(head -1 "$QEMU_ENTRY" 2>/dev/null)" = enabled ]; }
 # kernel runs such programs.
 runs_32bit() { ! emulated && [ -x "$WINE32" ] && "$WINE32" --version >/dev/null 2>&1; }
 
+# A mirror whose i386 index of the security archive stays broken (seen for
+# days) leaves only the main archive's i386 libraries, while the 64-bit twins
+# installed may come from either archive or from an older image: Multi-Arch
+# libraries must have one version on both architectures. So each 64-bit
+# library that wine32 needs is moved to the version the i386 index has, and
+# the i386 libraries apt's resolver gives up on are named to it, until a
+# trial install goes through; then it is done for real.
+install_matching_versions() {
+    local package version candidate pins="" named="" trial missing added round
+    for package in $(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
+                         --no-breaks --no-replaces --no-enhances wine32:i386 2>/dev/null |
+                     sed -n 's/^\([^ ]*\):i386$/\1/p' | sort -u); do
+        version=$(dpkg-query -W -f='${Multi-Arch} ${Version}' "$package:amd64" 2>/dev/null) || continue
+        [ "${version%% *}" = same ] || continue
+        candidate=$(apt-cache policy "$package:i386" | awk '/Candidate:/ {print $2}')
+        [ -n "$candidate" ] && [ "$candidate" != "(none)" ] && [ "$candidate" != "${version#* }" ] || continue
+        apt-cache show "$package:amd64=$candidate" >/dev/null 2>&1 && pins="$pins $package:amd64=$candidate"
+    done
+    for round in 1 2 3 4 5 6 7 8 9 10; do
+        # shellcheck disable=SC2086
+        if trial=$(apt-get install -s -q --no-install-recommends --allow-downgrades wine32:i386 $named $pins 2>&1); then
+            # shellcheck disable=SC2086
+            apt-get install -y -q --no-install-recommends --allow-downgrades wine32:i386 $named $pins \
+                </dev/null >/dev/null 2>&1
+            return
+        fi
+        added=""
+        for missing in $(echo "$trial" | grep -oE 'Depends: [^ ]+:i386' | awk '{print $2}' | sort -u); do
+            case " $named " in *" $missing "*) ;; *) added="$added $missing" ;; esac
+        done
+        [ -n "$added" ] || return 1
+        named="$named$added"
+    done
+    return 1
+}
+
 if [ "${1:-}" = --check ]; then
     if runs_32bit; then exit 0; fi
     if [ ! -x "$WINE32" ]; then
@@ -57,7 +93,11 @@ if ! installed wine32:i386; then
     for attempt in 1 2; do
         apt-get update -q >/dev/null 2>&1
         if apt-get install -y -q wine32:i386 </dev/null >/dev/null 2>&1; then break; fi
-        if [ "$attempt" = 2 ]; then say "apt-get could not install wine32:i386"; exit 1; fi
+        if [ "$attempt" = 2 ]; then
+            say "apt-get could not install wine32:i386; installing it with matching library versions"
+            install_matching_versions || { say "apt-get could not install wine32:i386"; exit 1; }
+            break
+        fi
         say "apt-get could not install wine32:i386; trying again in half a minute"
         sleep 30
     done
