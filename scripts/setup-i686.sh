@@ -28,11 +28,16 @@ runs_32bit() { ! emulated && [ -x "$WINE32" ] && "$WINE32" --version >/dev/null 
 # days) leaves only the main archive's i386 libraries, while the 64-bit twins
 # installed may come from either archive or from an older image: Multi-Arch
 # libraries must have one version on both architectures. So each 64-bit
-# library that wine32 needs is moved to the version the i386 index has, and
-# the i386 libraries apt's resolver gives up on are named to it, until a
-# trial install goes through; then it is done for real.
+# library that wine32 needs is moved to the version the i386 index has; then,
+# until a trial install goes through, the i386 libraries apt's resolver gives
+# up on are named to it, and a package tied by an exact version to one that
+# moved moves with it (or that one to it). Nothing installed is removed.
+# Whether the 64-bit index has version $2 of package $1.
+available() {
+    apt-cache madison "$1" | awk -v v="$2" -F'|' '{gsub(/ /, "", $2)} $2 == v && $3 ~ / amd64 Packages/ {f = 1} END {exit !f}'
+}
 install_matching_versions() {
-    local package version candidate pins="" named="" trial missing added round
+    local package version candidate pins="" trial added x y wanted kept pin round
     for package in $(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
                          --no-breaks --no-replaces --no-enhances wine32:i386 2>/dev/null |
                      sed -n 's/^\([^ ]*\):i386$/\1/p' | sort -u); do
@@ -40,22 +45,33 @@ install_matching_versions() {
         [ "${version%% *}" = same ] || continue
         candidate=$(apt-cache policy "$package:i386" | awk '/Candidate:/ {print $2}')
         [ -n "$candidate" ] && [ "$candidate" != "(none)" ] && [ "$candidate" != "${version#* }" ] || continue
-        apt-cache show "$package:amd64=$candidate" >/dev/null 2>&1 && pins="$pins $package:amd64=$candidate"
+        available "$package" "$candidate" && pins="$pins $package:amd64=$candidate"
     done
-    for round in 1 2 3 4 5 6 7 8 9 10; do
+    for round in $(seq 1 20); do
         # shellcheck disable=SC2086
-        if trial=$(apt-get install -s -q --no-install-recommends --allow-downgrades wine32:i386 $named $pins 2>&1); then
+        if trial=$(apt-get install -s -q --no-install-recommends --no-remove --allow-downgrades wine32:i386 $pins 2>&1); then
             # shellcheck disable=SC2086
-            apt-get install -y -q --no-install-recommends --allow-downgrades wine32:i386 $named $pins \
+            apt-get install -y -q --no-install-recommends --no-remove --allow-downgrades wine32:i386 $pins \
                 </dev/null >/dev/null 2>&1
             return
         fi
         added=""
-        for missing in $(echo "$trial" | grep -oE 'Depends: [^ ]+:i386' | awk '{print $2}' | sort -u); do
-            case " $named " in *" $missing "*) ;; *) added="$added $missing" ;; esac
+        for pin in $(echo "$trial" | grep -oE 'Depends: [^ ]+:i386' | awk '{print $2}' | sort -u); do
+            case " $pins $added " in *" $pin "*) ;; *) added="$added $pin" ;; esac
         done
+        # "X : Depends: Y (= wanted) but kept is to be installed", continuation lines without "X :".
+        while read -r x y wanted kept; do
+            case " $pins " in
+            *" $x="* | *" $x:amd64="*) pin="$y=$wanted"; available "$y" "$wanted" || continue ;;
+            *) pin="$x=$kept"; available "$x" "$kept" || continue ;;
+            esac
+            case " $pins $added " in *" ${pin%%=*}="*) ;; *) added="$added $pin" ;; esac
+        done < <(echo "$trial" |
+                 sed -n 's/^ *\([^ ]*\) : Depends: \([^ ]*\) (= \([^)]*\)) but \([^ ]*\) is to be installed.*/\1 \2 \3 \4/p
+                         s/^ *Depends: \([^ ]*\) (= \([^)]*\)) but \([^ ]*\) is to be installed.*/- \1 \2 \3/p' |
+                 awk '$1 != "-" {x = $1; print; next} {print x, $2, $3, $4}')
         [ -n "$added" ] || return 1
-        named="$named$added"
+        pins="$pins$added"
     done
     return 1
 }
