@@ -5,16 +5,17 @@
 # seconds, peak KB, bytes of out.html, files left in --temp, answered),
 # NAME.err (what the host printed on
 # standard error: message boxes), NAME.html (but the large html-third ones)
-# and results/done.
+# and results/done. Also run straight on a machine whose kernel starts 32-bit
+# programs, with TORVANE_VM32_HOME naming its working folder there.
 set -u
-S=$1 R=$1/results
+S=$1 R=$1/results H=${TORVANE_VM32_HOME:-/root}
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 1024x768x24" sh "$0" "$@"; fi
-export WINEARCH=win32 WINEPREFIX=/root/prefix WINEDEBUG=-all
+export WINEARCH=win32 WINEPREFIX=$H/prefix WINEDEBUG=-all
 export TORVANE_WINE=/usr/lib/wine/wine TORVANE_WINESERVER=/usr/lib/wine/wineserver
 [ -x $TORVANE_WINESERVER ] || TORVANE_WINESERVER=$(command -v wineserver)
 RUN_TIMEOUT=$(cat "$S/run_timeout" 2>/dev/null || echo 3600)
 uname -a; grep -E 'MemTotal|HighTotal' /proc/meminfo; $TORVANE_WINE --version
-rm -rf /root/bin /root/work && cp -r "$S/bin" /root/bin && mkdir -p /root/work && cd /root/work
+rm -rf "$H/bin" "$H/work" && mkdir -p "$H" && cp -r "$S/bin" "$H/bin" && mkdir -p "$H/work" && cd "$H/work"
 t0=$(date +%s)
 # A prefix whose making was cut short (the guest stopped, a run failed) is
 # not finished by the next start: wine then finds no system32. Made anew.
@@ -22,7 +23,7 @@ t0=$(date +%s)
 sh "$S/wine_session.sh" start || { tail -20 "$WINEPREFIX/session.log"; touch "$R/done"; exit 1; }
 # A crash must end the process, not wait in winedbg's dialog for a click.
 $TORVANE_WINE reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-$TORVANE_WINE /root/bin/torvane-host.exe --version
+$TORVANE_WINE "$H/bin/torvane-host.exe" --version
 echo "wine session ready after $(( $(date +%s) - t0 )) s"
 
 answered=
@@ -32,7 +33,7 @@ run() {
     shift 4
     rm -rf "t-$name" out.html
     TORVANE_RANDOM_SEED=1 /usr/bin/time -o time.txt -f '%e %M' timeout "$RUN_TIMEOUT" \
-        $TORVANE_WINE /root/bin/torvane-host.exe "$S/$message" --temp "t-$name" -o out.html "$@" </dev/null 2>"$R/$name.err"
+        $TORVANE_WINE "$H/bin/torvane-host.exe" "$S/$message" --temp "t-$name" -o out.html "$@" </dev/null 2>"$R/$name.err"
     status=$?
     bytes=$(stat -c %s out.html 2>/dev/null || echo 0)
     # The attachments and pictures it left: a short answer is no full one.

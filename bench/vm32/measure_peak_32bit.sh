@@ -7,7 +7,9 @@
 # i386 system is built into a disk image and booted with qemu-system-i386
 # (software emulation, no KVM); 32-bit wine runs there on a real 32-bit
 # kernel. The guest runs guest_run.sh from a 9p share at boot, writes its
-# results to the share and powers off.
+# results to the share and powers off. Where this machine's kernel starts
+# 32-bit programs and 32-bit wine is installed (scripts/setup-i686.sh), the
+# same guest script runs here instead, without the virtual machine.
 #
 #   bench/vm32/measure_peak_32bit.sh [--sizes "25 50 ..."] [--rebuild]
 #
@@ -45,9 +47,14 @@ for f in torvane-host.exe testtorvane.dll; do
 done
 
 # --- host packages ----------------------------------------------------------
+NATIVE=
+bash "$ROOT/scripts/setup-i686.sh" --check >/dev/null 2>&1 && NATIVE=1
+
 export DEBIAN_FRONTEND=noninteractive
 need=()
-for p in debootstrap qemu-system-x86 e2fsprogs binutils-mingw-w64-i686 cmake ninja-build g++; do
+packages="binutils-mingw-w64-i686 cmake ninja-build g++"
+[ -n "$NATIVE" ] || packages="$packages debootstrap qemu-system-x86 e2fsprogs"
+for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -116,8 +123,10 @@ build_disk() {
     mkfs.ext4 -q -F -L torvane -d "$ROOTFS" "$DISK" 24G
     touch "$WORK/image-ready"
 }
-if [ -n "$REBUILD" ] || [ ! -f "$WORK/rootfs-ready" ]; then build_rootfs; fi
-if [ ! -f "$WORK/image-ready" ]; then build_disk; fi
+if [ -z "$NATIVE" ]; then
+    if [ -n "$REBUILD" ] || [ ! -f "$WORK/rootfs-ready" ]; then build_rootfs; fi
+    if [ ! -f "$WORK/image-ready" ]; then build_disk; fi
+fi
 
 # --- the share: programs, templates, mailbox, messages ----------------------
 SHARE=$WORK/share
@@ -150,6 +159,13 @@ make_sizes() {
 # The guest reads share/jobs.txt, one job a line, and leaves share/results.
 boot() {
     local name=$1
+    if [ -n "$NATIVE" ]; then
+        say "running the guest's jobs on this machine's 32-bit wine: $name"
+        rm -f "$SHARE/results/done"
+        TORVANE_VM32_HOME=$WORK/native sh "$SHARE/guest_run.sh" "$SHARE" >"$SHARE/results/guest.log" 2>&1
+        [ -f "$SHARE/results/done" ] || { say "the run did not finish: see $SHARE/results/guest.log"; exit 1; }
+        return
+    fi
     say "booting the guest: $name"
     rm -f "$SHARE/results/done"
     local t0=$(date +%s)
@@ -201,19 +217,24 @@ rm -rf "$SHARE/results"/*
 reference
 boot ladder
 
-# Bisection of the realistic shape between the last size answered and the
-# first refused: seven sizes between them, searched in the guest.
-last_ok=$(awk '$1=="realistic" && $8=="yes" {s=$2} END {print s}' "$SHARE/results/table.txt")
-first_bad=$(awk '$1=="realistic" && $8!="yes" {print $2; exit}' "$SHARE/results/table.txt")
-if [ -n "$last_ok" ] && [ -n "$first_bad" ] && [ $((first_bad - last_ok)) -gt 8 ]; then
-    between=$(awk -v a="$last_ok" -v b="$first_bad" 'BEGIN {for (k = 1; k < 8; k++) printf "%d ", a + (b - a) * k / 8}')
-    make_sizes $between
-    cp "$SHARE/results/table.txt" "$WORK/table-ladder.txt"
-    echo "bisect realistic $last_ok $between $first_bad" >"$SHARE/jobs.txt"
+# Bisection of each shape between its last size answered and its first
+# refused: seven sizes between them, searched in one more run.
+cp "$SHARE/results/table.txt" "$WORK/table-ladder.txt"
+: >"$SHARE/jobs.txt"
+for shape in realistic html-third plain; do
+    last_ok=$(awk -v s="$shape" '$1==s && $8=="yes" {n=$2} END {print n}' "$WORK/table-ladder.txt")
+    first_bad=$(awk -v s="$shape" '$1==s && $8!="yes" {print $2; exit}' "$WORK/table-ladder.txt")
+    if [ -n "$last_ok" ] && [ -n "$first_bad" ] && [ $((first_bad - last_ok)) -gt 8 ]; then
+        between=$(awk -v a="$last_ok" -v b="$first_bad" 'BEGIN {for (k = 1; k < 8; k++) printf "%d ", a + (b - a) * k / 8}')
+        make_sizes $between
+        echo "bisect $shape $last_ok $between $first_bad" >>"$SHARE/jobs.txt"
+    fi
+done
+if [ -s "$SHARE/jobs.txt" ]; then
     boot bisect
     cat "$WORK/table-ladder.txt" "$SHARE/results/table.txt" >"$WORK/table.txt"
 else
-    cp "$SHARE/results/table.txt" "$WORK/table.txt"
+    cp "$WORK/table-ladder.txt" "$WORK/table.txt"
 fi
 
 # --- report -----------------------------------------------------------------
