@@ -24,6 +24,11 @@ emulated() { [ "$(head -1 "$QEMU_ENTRY" 2>/dev/null)" = enabled ]; }
 # kernel runs such programs.
 runs_32bit() { ! emulated && [ -x "$WINE32" ] && "$WINE32" --version >/dev/null 2>&1; }
 
+# Whether the 64-bit index has version $2 of package $1.
+available() {
+    apt-cache madison "$1" | awk -v v="$2" -F'|' '{gsub(/ /, "", $2)} $2 == v && $3 ~ / amd64 Packages/ {f = 1} END {exit !f}'
+}
+
 # A mirror whose i386 index of the security archive stays broken (seen for
 # days) leaves only the main archive's i386 libraries, while the 64-bit twins
 # installed may come from either archive or from an older image: Multi-Arch
@@ -32,10 +37,6 @@ runs_32bit() { ! emulated && [ -x "$WINE32" ] && "$WINE32" --version >/dev/null 
 # until a trial install goes through, the i386 libraries apt's resolver gives
 # up on are named to it, and a package tied by an exact version to one that
 # moved moves with it (or that one to it). Nothing installed is removed.
-# Whether the 64-bit index has version $2 of package $1.
-available() {
-    apt-cache madison "$1" | awk -v v="$2" -F'|' '{gsub(/ /, "", $2)} $2 == v && $3 ~ / amd64 Packages/ {f = 1} END {exit !f}'
-}
 install_matching_versions() {
     local package version candidate pins="" trial added x y wanted kept pin round
     for package in $(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts \
