@@ -4,12 +4,14 @@
 // the torvane tool gives every block of a megabyte or more a mapping of its
 // own, returned to the system when freed (large_allocations_linux.cpp).
 //
-// They stay on ordinary pages. Huge pages were measured again on every shape
-// of the benchmark: on a virtual machine that hands freed memory back to its
-// host, a fresh 2 MB page is cheap or costs more than the work done in it
-// depending on what the process before freed, so that of two programs run
-// one after the other one always paid for it (inspect three times slower,
-// or render twice); on small pages both together were faster.
+// They stay on ordinary pages, but for memory prepared for writing whole
+// (prepareForWriting). Huge pages for every large block were measured on
+// every shape of the benchmark: a block of which a flow uses a little pays
+// for a whole 2 MB page, and on a virtual machine that hands freed memory
+// back to its host a fresh 2 MB page was cheap or costly depending on what
+// the process before freed (inspect three times slower, or render twice).
+// Memory written whole wastes none of a huge page, and its faults were the
+// largest cost of the plain-text and HTML replies.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +29,8 @@ using LargeBlock = std::unique_ptr<char, LargeBlockRelease>;
 LargeBlock allocateLargeBlock(std::size_t bytes);
 
 // For memory about to be written whole, from `block` on for `size` bytes:
-// asks the system for all its pages at once. On Linux one call
+// asks the system for all its pages at once, huge pages (MADV_HUGEPAGE) for
+// the 2 MB-aligned stretches inside it. On Linux one call
 // (MADV_POPULATE_WRITE; kernels before 5.14 ignore it) costs less than a page
 // fault for each page, which on a virtual machine is a twelfth of the time
 // of a 25 MB plain-text reply. Nothing for less than a megabyte, nor on

@@ -5,7 +5,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cctype>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "platform/file_text.h"
@@ -91,4 +95,34 @@ TEST(LargeBlocks, PreparedPagesAreGivenAndKeepTheirBytes) {
     EXPECT_EQ(block[0], 'a');
     EXPECT_EQ(block[pages * page - 1], 'z');
     munmap(block, pages * page);
+}
+
+// Such a block is written whole: where the system has huge pages on request,
+// the 2 MB stretches inside it get them.
+TEST(LargeBlocks, PreparedBlocksTakeHugePagesInside) {
+    std::ifstream setting("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::string modes;
+    std::getline(setting, modes);
+    if (!kernelPopulates() || modes.empty() || modes.find("[never]") != std::string::npos) {
+        GTEST_SKIP() << "no huge pages here";
+    }
+    const std::size_t size = std::size_t{8} << 20;
+    void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapped, MAP_FAILED);
+    platform::prepareForWriting(static_cast<char*>(mapped) + 100, size - 200);
+    // The huge pages of the block's mappings (asking for them splits it).
+    const auto begin = reinterpret_cast<std::uintptr_t>(mapped);
+    std::ifstream smaps("/proc/self/smaps");
+    std::size_t hugeKilobytes = 0;
+    bool inBlock = false;
+    for (std::string line; std::getline(smaps, line);) {
+        if (std::isxdigit(static_cast<unsigned char>(line[0])) && line.find('-') != std::string::npos) {
+            const std::uintptr_t start = std::stoull(line.substr(0, line.find('-')), nullptr, 16);
+            inBlock = start >= begin && start < begin + size;
+        } else if (inBlock && line.rfind("AnonHugePages:", 0) == 0) {
+            hugeKilobytes += std::stoul(line.substr(14));
+        }
+    }
+    EXPECT_GE(hugeKilobytes, 2048u);
+    munmap(mapped, size);
 }
