@@ -3,10 +3,9 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <cctype>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -116,7 +115,9 @@ TEST(LargeBlocks, PreparedBlocksTakeHugePagesInside) {
     std::size_t hugeKilobytes = 0;
     bool inBlock = false;
     for (std::string line; std::getline(smaps, line);) {
-        if (std::isxdigit(static_cast<unsigned char>(line[0])) && line.find('-') != std::string::npos) {
+        // A mapping's own line holds its range before any colon; its fields
+        // begin with a name and a colon.
+        if (line.find('-') < line.find(':')) {
             const std::uintptr_t start = std::stoull(line.substr(0, line.find('-')), nullptr, 16);
             inBlock = start >= begin && start < begin + size;
         } else if (inBlock && line.rfind("AnonHugePages:", 0) == 0) {
