@@ -82,11 +82,12 @@ TEST(HostsimBase64, DecodesEveryByteAcrossLineBreaks) {
     EXPECT_EQ(decodeBase64(kAllBytesBase64), allBytes());
 }
 
-// Sixteen characters are decoded at once where they allow it: a character to
-// skip or padding anywhere in such a run changes nothing, or ends the data.
+// Sixteen or thirty-two characters are decoded at once where they allow it:
+// a character to skip or padding anywhere in such a run changes nothing, or
+// ends the data.
 TEST(HostsimBase64, StrayCharacterOrPaddingAtEveryOffsetOfARun) {
-    const std::string run = std::string(kAllBytesBase64, 48);
-    const std::string bytes = allBytes().substr(0, 36);
+    const std::string run = std::string(kAllBytesBase64, 96);
+    const std::string bytes = allBytes().substr(0, 72);
     const std::string strays[] = {"\r\n", " ", "*", "\x80", std::string(1, '\0')};
     for (std::size_t at = 0; at <= run.size(); ++at) {
         for (const std::string& stray : strays) {
