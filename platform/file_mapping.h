@@ -1,9 +1,7 @@
-// The system's half of FileText: a private, writable mapping of a file; and
-// a shared one, for converting a file over itself.
+// The system's half of FileText: a private, writable mapping of a file.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -34,7 +32,7 @@ private:
 struct MappedRange {
     SystemMapping mapping;
     char* begin = nullptr;  // the byte at `offset`
-    std::size_t size = 0;   // to the file's end (for mapWithNulAfter, where a NUL follows)
+    std::size_t size = 0;   // to the file's end, where a NUL follows
 };
 
 // Maps the file from `offset` to its end. False where no NUL would follow
@@ -43,13 +41,5 @@ struct MappedRange {
 // one, or where it cannot be opened or mapped: the caller then reads it,
 // and reading tells why it cannot.
 bool mapWithNulAfter(const std::string& path, std::size_t offset, MappedRange& range);
-
-// Maps the whole of `file`, open for reading and writing, shared: what is
-// written in the mapping is written to the file, without copying it through
-// a buffer. False where the file is empty, smaller than `minimumSize` or
-// larger than `maximumSize`, is not a regular one, or cannot be mapped: the
-// caller then reads and writes it as a stream. Windows refuses to cut a
-// mapped file shorter, so the range goes before the file is cut.
-bool mapOpenFileShared(std::FILE* file, std::size_t minimumSize, std::size_t maximumSize, MappedRange& range);
 
 }  // namespace platform

@@ -8,9 +8,6 @@
 #ifndef MADV_POPULATE_READ
 #define MADV_POPULATE_READ 22  // Linux 5.14; older headers lack it
 #endif
-#ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23
-#endif
 
 namespace platform {
 
@@ -43,23 +40,6 @@ bool mapWithNulAfter(const std::string& path, std::size_t offset, MappedRange& r
     range.mapping = SystemMapping(address, size - start);
     range.begin = static_cast<char*>(address) + (offset - start);
     range.size = size - offset;
-    return true;
-}
-
-bool mapOpenFileShared(std::FILE* file, std::size_t minimumSize, std::size_t maximumSize, MappedRange& range) {
-    const int descriptor = fileno(file);
-    struct stat info {};
-    if (descriptor < 0 || fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    const auto size = static_cast<std::size_t>(info.st_size);
-    if (size == 0 || size < minimumSize || size > maximumSize) return false;
-    void* address = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
-    if (address == MAP_FAILED) return false;
-    // Read and written whole: one call makes its pages writable instead of
-    // a fault for each.
-    madvise(address, size, MADV_POPULATE_WRITE);
-    range.mapping = SystemMapping(address, size);
-    range.begin = static_cast<char*>(address);
-    range.size = size;
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "platform/file_mapping.h"
 
-#include <io.h>
 #include <windows.h>
 
 #include "platform/files.h"
@@ -41,24 +40,6 @@ bool mapWithNulAfter(const std::string& path, std::size_t offset, MappedRange& r
     range.mapping = SystemMapping(view);
     range.begin = static_cast<char*>(view) + (offset - start);
     range.size = static_cast<std::size_t>(size - offset);
-    return true;
-}
-
-bool mapOpenFileShared(std::FILE* file, std::size_t minimumSize, std::size_t maximumSize, MappedRange& range) {
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-    LARGE_INTEGER fileSize {};
-    if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &fileSize)) {
-        return false;
-    }
-    const auto size = static_cast<unsigned long long>(fileSize.QuadPart);
-    if (size == 0 || size < minimumSize || size > maximumSize) return false;
-    const OwnedHandle section(CreateFileMappingW(handle, nullptr, PAGE_READWRITE, 0, 0, nullptr));
-    if (!section) return false;
-    void* view = MapViewOfFile(section.get(), FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(size));
-    if (!view) return false;  // the view keeps the section
-    range.mapping = SystemMapping(view);
-    range.begin = static_cast<char*>(view);
-    range.size = static_cast<std::size_t>(size);
     return true;
 }
 

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/file_mapping.h"
 #include "platform/file_text.h"
 #include "platform/files.h"
 #include "platform/large_blocks.h"
@@ -88,25 +87,6 @@ int convertFile(const char* outputPath, const char* inputPath, const PieceDecode
     const bool inPlace = std::strcmp(outputPath, inputPath) == 0;
     OwnedFile input(platform::openFile(inputPath, inPlace ? "r+b" : "rb"));
     if (!input) return 0;
-    if (inPlace) {
-        // A large file is decoded in its mapping, over the file cache's own
-        // pages: it is neither copied into a buffer nor written back from
-        // one (a 24 MB attachment converted in 2.2 ms instead of 5.5 on
-        // ext4; the same on tmpfs). Opening a small one is what costs, so it
-        // is streamed; so is a very large one, whose mapping would hold
-        // the whole file among the process's pages (and in a 32-bit
-        // process, its address space).
-        constexpr std::size_t kMappedFrom = 1024 * 1024;
-        constexpr std::size_t kMappedUpTo = 64 * 1024 * 1024;
-        platform::MappedRange whole;
-        if (platform::mapOpenFileShared(input.get(), kMappedFrom, kMappedUpTo, whole)) {
-            std::size_t consumed = 0;
-            const std::size_t written = decode(whole.begin, whole.size, true, consumed);
-            whole = platform::MappedRange();  // unmapped before the file is cut
-            const bool cut = platform::truncateOpenFile(input.get(), written);
-            return std::fclose(input.release()) == 0 && cut ? 1 : 0;
-        }
-    }
     OwnedFile separate(inPlace ? nullptr : platform::openFile(outputPath, "wb"));
     if (!inPlace && !separate) return 0;
     std::FILE* const reader = input.get();
