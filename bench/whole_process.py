@@ -12,6 +12,11 @@ one), then times in one run, side by side on the same files:
   render     torvane render MESSAGE, every attachment and picture written
   floor      reading the message and writing what render leaves on disk
              (cat, then cp -r of one render's folder)
+  design     the file work the plug-in's design asks for (design_floor):
+             reading the message, writing each saved part's encoded lines
+             to a file and decoding it as the host's converter does, read
+             back a piece at a time and written over (a picture into a
+             second file), the decoded bytes taken ready-made
 
 Each figure is the median of --runs runs (default 5), the programs taking
 turns so that they share the machine's load. Peak is the process's peak
@@ -26,6 +31,8 @@ shares the disk with the writeback of the files an earlier one left. Not part
 of the test command.
 """
 import argparse
+import email
+import email.policy
 import os
 import shutil
 import statistics
@@ -39,6 +46,7 @@ BUILD = os.path.join(ROOT, "build", "native-release")
 TORVANE = os.path.join(BUILD, "tools", "torvane", "torvane")
 MAKE_MESSAGES = os.path.join(BUILD, "bench", "make_messages")
 GMIME = os.path.join(BUILD, "bench", "gmime_parse_walk")
+DESIGN_FLOOR = os.path.join(BUILD, "bench", "design_floor")
 TIME = "/usr/bin/time"
 # Each message with whether it is answered with ConvertText on (a plain-text
 # message is otherwise left to the mail client).
@@ -51,7 +59,8 @@ CONVERT_TEXT = "convert-text.ini"
 
 def build():
     subprocess.run(["cmake", "--preset", "native-release"], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", "--preset", "native-release", "--target", "torvane", "make_messages"],
+    subprocess.run(["cmake", "--build", "--preset", "native-release", "--target", "torvane", "make_messages",
+                    "design_floor"],
                    cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
     gmime = subprocess.run(["cmake", "--build", "--preset", "native-release", "--target", "gmime_parse_walk"],
                            cwd=ROOT, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -98,9 +107,46 @@ def fresh_folder(root):
     return folder
 
 
+def design_plan(message):
+    """Writes, beside the message, the encoded lines and the decoded bytes of
+    each part a render saves (every part but the text bodies; a picture with
+    a Content-ID decoded into a second file, as the plug-in's are) and the
+    plan that lists them for design_floor. Kept while the message is older."""
+    folder = message + ".design"
+    plan = os.path.join(folder, "plan")
+    if os.path.exists(plan) and os.path.getmtime(plan) >= os.path.getmtime(message):
+        return plan
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    with open(message, "rb") as file:
+        parsed = email.message_from_binary_file(file, policy=email.policy.compat32)
+    lines = []
+    with open(plan + ".encoded", "wb") as encoded_file, open(plan + ".decoded", "wb") as decoded_file:
+        for part in parsed.walk():
+            if part.is_multipart():
+                continue
+            attached = (part.get("Content-Disposition") or "").strip().lower().startswith("attachment")
+            if part.get_content_type() in ("text/html", "text/plain") and not attached:
+                continue
+            encoded = part.get_payload(decode=False)
+            if isinstance(encoded, str):
+                encoded = encoded.encode("latin-1", "replace")
+            encoded = encoded.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+            decoded = part.get_payload(decode=True) or b""
+            picture = part.get_content_maintype() == "image" and part.get("Content-ID") is not None
+            lines.append(f"{'separate' if picture else 'inplace'} {encoded_file.tell()} {len(encoded)} "
+                         f"{decoded_file.tell()} {len(decoded)}\n")
+            encoded_file.write(encoded)
+            decoded_file.write(decoded)
+    with open(plan, "w") as file:
+        file.writelines(lines)
+    return plan
+
+
 def measure(message, settings, runs, temp_root):
     env = dict(os.environ, TORVANE_RANDOM_SEED="1")
-    results = {name: [] for name in ("gmime", "inspect", "render", "floor")}
+    results = {name: [] for name in ("gmime", "inspect", "render", "floor", "design")}
+    plan = design_plan(message)
     for _ in range(runs):
         results["gmime"].append(run([GMIME, message]))
         results["inspect"].append(run([TORVANE, "inspect", message]))
@@ -112,6 +158,7 @@ def measure(message, settings, runs, temp_root):
         results["floor"].append(run(["/bin/sh", "-c", 'cat "$1" >/dev/null && cp -r "$2" "$3"', "sh",
                                      message, folder, copy]))
         FOLDERS.append(copy)
+        results["design"].append(run([DESIGN_FLOOR, message, fresh_folder(temp_root), plan]))
     return {name: tuple(statistics.median(run[i] for run in values) for i in range(3))
             for name, values in results.items()}
 
@@ -151,6 +198,7 @@ def main():
           f"render's files in {', '.join(roots)}; a one-line message's render peaks at {baseline / 1e6:.1f} MB")
     header = (f"{'message':<20} {'MB':>5} {'files in':<8} | {'GMime s':>7} {'peak':>5} | {'inspect s':>9} {'/GMime':>6} {'peak':>5} | "
               f"{'render s':>8} {'/GMime':>6} {'peak':>5} {'above':>5} | {'floor s':>7} {'/floor':>6} | "
+              f"{'design s':>8} {'/design':>7} | "
               f"CPU s: GMime inspect render")
     print(header)
     print("-" * len(header))
@@ -162,13 +210,15 @@ def main():
             size = os.path.getsize(path)
             for root in roots:
                 result = measure(path, settings if convert_text else None, options.runs, root)
-                gmime, inspect, render, floor = (result[key] for key in ("gmime", "inspect", "render", "floor"))
+                gmime, inspect, render, floor, design = (result[key] for key in
+                                                         ("gmime", "inspect", "render", "floor", "design"))
                 print(f"{name:<20} {size / 1e6:5.1f} {root[:8]:<8} | {gmime[0]:7.3f} {gmime[2] / size:4.2f}x | "
                       f"{inspect[0]:9.3f} "
                       f"{inspect[0] / gmime[0]:5.2f}x {inspect[2] / size:4.2f}x | {render[0]:8.3f} "
                       f"{render[0] / gmime[0]:5.2f}x {render[2] / size:4.2f}x {(render[2] - baseline) / size:4.2f}x | "
                       f"{floor[0]:7.3f} "
-                      f"{render[0] / floor[0]:5.2f}x | {gmime[1]:.3f} {inspect[1]:.3f} {render[1]:.3f}", flush=True)
+                      f"{render[0] / floor[0]:5.2f}x | {design[0]:8.3f} {render[0] / design[0]:6.2f}x | "
+                      f"{gmime[1]:.3f} {inspect[1]:.3f} {render[1]:.3f}", flush=True)
     finally:
         for made in FOLDERS:
             shutil.rmtree(made, ignore_errors=True)
