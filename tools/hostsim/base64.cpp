@@ -49,6 +49,21 @@ constexpr std::array<std::uint32_t, 256> kFirst = shiftedSextets(18), kSecond = 
                                           kThird = shiftedSextets(6), kFourth = shiftedSextets(0);
 
 #if TORVANE_BASE64_BLOCKS
+// A block read whole whose first character outside the alphabet is at
+// `first`: stores the bytes of the whole groups before it (over the groups
+// they come from) and, where it starts a group and is to be skipped, skips
+// it and what follows to be skipped. False where the blocks stop there: a
+// group cut, or padding.
+inline bool takeGroupsBefore(unsigned first, const char* bytes, const unsigned char* in, std::size_t size, char* out,
+                             std::size_t& used, std::size_t& stored) {
+    for (unsigned b = 0; b < first / 4 * 3; ++b) out[stored + b] = bytes[b];
+    stored += first / 4 * 3;
+    used += first / 4 * 4;
+    if (first % 4 != 0) return false;
+    while (used < size && kSextets[in[used]] == kSkip) ++used;
+    return !(used < size && kSextets[in[used]] == kPadding);
+}
+
 // Sixteen characters at a time. A block of the alphabet gives twelve bytes;
 // in a block with anything else the whole groups before it are decoded and,
 // where it starts a group and is to be skipped (a line break), it is skipped
@@ -93,14 +108,9 @@ __attribute__((target("ssse3"))) std::size_t decodeBlocks(const unsigned char* i
             used += 16;
             continue;
         }
-        const unsigned first = static_cast<unsigned>(__builtin_ctz(~inAlphabet));
-        // At most nine bytes, over the groups they come from.
-        for (unsigned b = 0; b < first / 4 * 3; ++b) out[stored + b] = bytes[b];
-        stored += first / 4 * 3;
-        used += first / 4 * 4;
-        if (first % 4 != 0) break;
-        while (used < size && kSextets[in[used]] == kSkip) ++used;
-        if (used < size && kSextets[in[used]] == kPadding) break;
+        if (!takeGroupsBefore(static_cast<unsigned>(__builtin_ctz(~inAlphabet)), bytes, in, size, out, used, stored)) {
+            break;
+        }
     }
     written = stored;
     return used;
@@ -147,14 +157,9 @@ __attribute__((target("avx2"))) std::size_t decodeWideBlocks(const unsigned char
             used += 32;
             continue;
         }
-        const unsigned first = static_cast<unsigned>(__builtin_ctz(~inAlphabet));
-        // At most 21 bytes, over the groups they come from.
-        for (unsigned b = 0; b < first / 4 * 3; ++b) out[stored + b] = bytes[b];
-        stored += first / 4 * 3;
-        used += first / 4 * 4;
-        if (first % 4 != 0) break;
-        while (used < size && kSextets[in[used]] == kSkip) ++used;
-        if (used < size && kSextets[in[used]] == kPadding) break;
+        if (!takeGroupsBefore(static_cast<unsigned>(__builtin_ctz(~inAlphabet)), bytes, in, size, out, used, stored)) {
+            break;
+        }
     }
     written = stored;
     return used;
