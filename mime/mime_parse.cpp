@@ -122,7 +122,7 @@ void MimePart::parseLines(const char*& cursor, const std::string* enclosing) {
             const std::string_view afterDashes = content.substr(2);
             if (boundary && depth_ < kMaxNestingDepth) {
                 if (afterDashes == *boundary) {
-                    std::unique_ptr<MimePart> child = newSubPart();
+                    SubPartPointer child = newSubPart();
                     MimePart* added = child.get();
                     if (lastChild) {
                         lastChild->nextSibling = std::move(child);

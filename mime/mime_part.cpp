@@ -1,6 +1,7 @@
 #include "mime/mime_part.h"
 
 #include <cstring>
+#include <new>
 
 #include "text/no_case.h"
 
@@ -16,11 +17,11 @@ const char* const kScratchNames[4] = {
 // Destroys a chain of parts and everything below it without recursing:
 // children are spliced in front of the remaining chain, so each part dies
 // with no links left.
-void destroyChain(std::unique_ptr<MimePart> head) {
+void destroyChain(SubPartPointer head) {
     while (head) {
-        std::unique_ptr<MimePart> rest = std::move(head->nextSibling);
+        SubPartPointer rest = std::move(head->nextSibling);
         if (head->firstChild) {
-            std::unique_ptr<MimePart> children = std::move(head->firstChild);
+            SubPartPointer children = std::move(head->firstChild);
             MimePart* last = children.get();
             while (last->nextSibling) last = last->nextSibling.get();
             last->nextSibling = std::move(rest);
@@ -32,19 +33,22 @@ void destroyChain(std::unique_ptr<MimePart> head) {
 
 }  // namespace
 
+void SubPartDeleter::operator()(MimePart* part) const { part->~MimePart(); }
+
 MimePart::MimePart()
-    : arena_(std::make_shared<LineArena>()),
-      headers(arena_.get()),
-      body(arena_.get()),
-      epilogue(arena_.get()) {
+    : ownArena_(std::make_unique<LineArena>()),
+      arena_(ownArena_.get()),
+      headers(arena_),
+      body(arena_),
+      epilogue(arena_) {
     fillScratchPaths();
 }
 
-MimePart::MimePart(SubPart, std::shared_ptr<LineArena> arena, int depth)
-    : arena_(std::move(arena)),
-      headers(arena_.get()),
-      body(arena_.get()),
-      epilogue(arena_.get()),
+MimePart::MimePart(SubPart, LineArena* arena, int depth)
+    : arena_(arena),
+      headers(arena_),
+      body(arena_),
+      epilogue(arena_),
       depth_(depth) {}
 
 MimePart::~MimePart() {
@@ -52,8 +56,9 @@ MimePart::~MimePart() {
     destroyChain(std::move(firstChild));
 }
 
-std::unique_ptr<MimePart> MimePart::newSubPart() {
-    std::unique_ptr<MimePart> part(new MimePart(SubPart{}, arena_, depth_ + 1));
+SubPartPointer MimePart::newSubPart() {
+    static_assert(alignof(MimePart) <= alignof(void*), "the arena aligns to pointers");
+    SubPartPointer part(new (arena_->allocate(sizeof(MimePart))) MimePart(SubPart{}, arena_, depth_ + 1));
     part->bodyFilter_ = bodyFilter_;
     part->bodiesInPlace_ = bodiesInPlace_;
     return part;

@@ -15,9 +15,22 @@
 #include "mime/line_reader.h"
 #include "platform/host_block.h"
 
+class MimePart;
+
+// Sub parts are made in their root's arena and live no longer than their
+// root: deleting one only destroys it, and the arena's blocks go with the
+// root. A message of thousands of parts then costs no allocation per part,
+// and its parts' memory is given back at once when the tree goes.
+struct SubPartDeleter {
+    void operator()(MimePart* part) const;
+};
+using SubPartPointer = std::unique_ptr<MimePart, SubPartDeleter>;
+
 class MimePart {
-    // Declared first: the line lists below live in it.
-    std::shared_ptr<LineArena> arena_;
+    // Declared first: the line lists and sub parts below live in it. Only a
+    // root owns it.
+    std::unique_ptr<LineArena> ownArena_;
+    LineArena* arena_;
 
 public:
     static constexpr std::size_t kMaxTypeLength = 40;
@@ -39,7 +52,7 @@ public:
 
     // A part one level below this one, sharing the tree's line storage and
     // body filter. It gets scratch paths only if something asks for them.
-    std::unique_ptr<MimePart> newSubPart();
+    SubPartPointer newSubPart();
 
     // Decides from a part's headers, once they are read, whether `parse`
     // stores its body lines; the others are read and dropped. Set on a root
@@ -59,8 +72,8 @@ public:
     LineList headers;   // folded headers as one entry each, then the empty line
     LineList body;      // a simple part's body, or a multipart's preamble
     LineList epilogue;  // after a nested multipart's closing delimiter
-    std::unique_ptr<MimePart> nextSibling;
-    std::unique_ptr<MimePart> firstChild;
+    SubPartPointer nextSibling;
+    SubPartPointer firstChild;
 
     // Fills the part (afresh) and its sub-parts from the text at `cursor`,
     // leaving the cursor at the first line not consumed.
@@ -87,7 +100,7 @@ public:
 
 private:
     struct SubPart {};
-    MimePart(SubPart, std::shared_ptr<LineArena> arena, int depth);
+    MimePart(SubPart, LineArena* arena, int depth);
 
     void fillScratchPaths();
     void takeContentType(std::string_view header);
