@@ -143,6 +143,15 @@ def design_plan(message):
     return plan
 
 
+def hot_functions_found():
+    """How much of tools/torvane/hot_functions.txt the tool still has: a list
+    gone stale (bench/hot_functions.py writes it again) shows in the peaks."""
+    with open(os.path.join(ROOT, "tools", "torvane", "hot_functions.txt")) as file:
+        wanted = {line.strip() for line in file if line.strip() and not line.startswith("#")}
+    symbols = subprocess.run(["nm", "--defined-only", TORVANE], capture_output=True, text=True).stdout.split()
+    return f"{len(wanted & set(symbols))} of the {len(wanted)} hot functions listed are in the tool"
+
+
 def measure(message, settings, runs, temp_root):
     env = dict(os.environ, TORVANE_RANDOM_SEED="1")
     results = {name: [] for name in ("gmime", "inspect", "render", "floor", "design")}
@@ -195,7 +204,8 @@ def main():
     baseline = measure(tiny, None, options.runs, roots[0])["render"][2]
 
     print(f"median of {options.runs} runs; load average {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores; "
-          f"render's files in {', '.join(roots)}; a one-line message's render peaks at {baseline / 1e6:.1f} MB")
+          f"render's files in {', '.join(roots)}; a one-line message's render peaks at {baseline / 1e6:.1f} MB; "
+          f"{hot_functions_found()}")
     header = (f"{'message':<20} {'MB':>5} {'files in':<8} | {'GMime s':>7} {'peak':>5} | {'inspect s':>9} {'/GMime':>6} {'peak':>5} | "
               f"{'render s':>8} {'/GMime':>6} {'peak':>5} {'above':>5} | {'floor s':>7} {'/floor':>6} | "
               f"{'design s':>8} {'/design':>7} | "

@@ -5,6 +5,8 @@ set -euo pipefail
 
 PACKAGES=(
     cmake ninja-build g++ pkg-config python3
+    # links the Linux tool with its hot code together (tools/torvane/hot_functions.txt)
+    lld
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     libboost1.81-dev
     googletest libgtest-dev libbenchmark-dev
