@@ -107,11 +107,11 @@ std::string plainTextToHtml(std::string_view text, std::size_t room) {
     // One scan bounds the result, which is then written once into memory of
     // that size: each div adds at most a blank div's length, and the divs
     // beyond one a line are at most its escaped length over the line
-    // buffer's.
+    // buffer's; and the copy's last block store may reach a block past the text.
     const BodyCounts counts = countBody(text);
     const std::size_t divs = counts.lineFeeds + 1 + counts.escapedLength / maxLine;
     std::string html;
-    const std::size_t bound = counts.escapedLength + divs * kBlankDivLength;
+    const std::size_t bound = counts.escapedLength + divs * kBlankDivLength + wordscan::kBlock;
     platform::reserveForWriting(html, bound + room, bound);
     html.resize(bound);
     char* out = html.data();
@@ -143,8 +143,12 @@ std::string plainTextToHtml(std::string_view text, std::size_t room) {
         at = position;
         for (;;) {
             const char* from = in + at;
-            wordscan::copyUntilStop(
+            wordscan::copyBlocksUntilStop(
                 from, in + text.size(), out,
+                [](wordscan::Block block) {
+                    return wordscan::blockBytesEqualTo(block, '\n') | wordscan::blockBytesEqualTo(block, '<') |
+                           wordscan::blockBytesEqualTo(block, '>');
+                },
                 [](std::uint64_t word) { return wordscan::bytesEqualTo(word, '\n') | angleBits(word); },
                 [](char c) { return c == '\n' || isAngle(c); });
             at = static_cast<std::size_t>(from - in);

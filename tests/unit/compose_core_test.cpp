@@ -52,11 +52,11 @@ TEST_F(ComposeCore, PlainTextBodiesBecomeOneDivPerLine) {
     };
     for (const auto& c : cases) EXPECT_EQ(plainTextToHtml(c.text), c.html) << c.text.substr(0, 20);
 
-    // Angle brackets at every place in a word of eight, beside bytes that
-    // differ from them in one bit.
+    // Angle brackets at every place in a word of eight and a block of
+    // sixteen, beside bytes that differ from them in one bit.
     std::string text;
     std::string html;
-    for (int k = 0; k < 20; ++k) {
+    for (int k = 0; k < 36; ++k) {
         text += std::string(k, 'x') + "<\xBE\xBC=?" + std::string(k % 9, 'y') + ">>|\r\n";
         html += "<div>" + std::string(k, 'x') + "&lt;\xBE\xBC=?" + std::string(k % 9, 'y') + "&gt;&gt;|\r</div>";
     }

@@ -133,8 +133,8 @@ TEST(HostsimQuotedPrintable, HardBreaksAndTrailingWhiteSpace) {
     EXPECT_EQ(decodeQuotedPrintable("\r\n\r\n"), "\r\n\r\n");
 }
 
-TEST(HostsimQuotedPrintable, EscapesAndEightBitBytesAtEveryOffsetOfAWord) {
-    const std::string line = "abcdefghijklmnopqrst";
+TEST(HostsimQuotedPrintable, EscapesAndEightBitBytesAtEveryOffsetOfAWordOrBlock) {
+    const std::string line = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN";
     for (const char* inserted : {"=E9", "=81", "=3D", "=4", "\xE9", "= "}) {
         for (std::size_t at = 0; at <= line.size(); ++at) {
             const std::string text = line.substr(0, at) + inserted + line.substr(at);

@@ -119,8 +119,12 @@ std::optional<std::size_t> decodeAsCharacters(std::string_view encoded, char* co
     // white space added in transit.
     char* kept = out;
     for (;;) {
-        wordscan::copyUntilStop(
+        wordscan::copyBlocksUntilStop(
             in, end, at,
+            [](wordscan::Block block) {
+                return wordscan::blockBytesEqualTo(block, '=') | wordscan::blockBytesEqualTo(block, '\n') |
+                       wordscan::blockTopBits(block);
+            },
             [](std::uint64_t word) {
                 return wordscan::firstByteEqualTo(word, '=') | wordscan::firstByteEqualTo(word, '\n') |
                        (word & wordscan::kTopBits);
