@@ -12,7 +12,7 @@ Runs the optimised tool (native-release, built as whole_process.py builds
 it) under callgrind on a one-line message and on every message of the
 benchmark, and adds up each function's own instructions. A name the code no
 longer has is skipped by the linker, so a stale list only costs memory: run
-this again after a large change (it takes about two minutes).
+this again after a large change (it takes under a minute).
 
     python3 bench/hot_functions.py [--no-build]
 """
@@ -63,18 +63,10 @@ def main():
         subprocess.run(["apt-get", "install", "-y", "-q", "valgrind"], check=True, stdout=subprocess.DEVNULL)
     if not options.no_build:
         whole_process.build()
-    folder = os.path.join(whole_process.BUILD, "bench-messages")
-    os.makedirs(folder, exist_ok=True)
-    subprocess.run([whole_process.MAKE_MESSAGES, folder], check=True)
-    settings = os.path.join(folder, whole_process.CONVERT_TEXT)
-    with open(settings, "w", newline="") as file:
-        file.write("[Settings]\r\nConvertText=TRUE\r\n")
+    folder, settings, tiny = whole_process.write_messages()
     binary = os.path.realpath(whole_process.TORVANE)
 
     with tempfile.TemporaryDirectory(prefix="hot-functions-") as work:
-        tiny = os.path.join(work, "one-line.eml")
-        with open(tiny, "w", newline="") as file:
-            file.write("From: a@example.org\r\nSubject: one line\r\nContent-Type: text/html\r\n\r\nHello\r\n")
         runs = [["render", tiny], ["inspect", tiny]]
         for name, convert_text in whole_process.MESSAGES:
             message = os.path.join(folder, name)

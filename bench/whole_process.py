@@ -143,6 +143,21 @@ def design_plan(message):
     return plan
 
 
+def write_messages():
+    """Writes the benchmark's messages, the ConvertText settings file and a
+    one-line message (the baseline); (folder, settings path, one-line path)."""
+    folder = os.path.join(BUILD, "bench-messages")
+    os.makedirs(folder, exist_ok=True)
+    subprocess.run([MAKE_MESSAGES, folder], check=True)
+    settings = os.path.join(folder, CONVERT_TEXT)
+    with open(settings, "w", newline="") as file:
+        file.write("[Settings]\r\nConvertText=TRUE\r\n")
+    tiny = os.path.join(folder, "one-line.eml")
+    with open(tiny, "w", newline="") as file:
+        file.write("From: a@example.org\r\nSubject: one line\r\nContent-Type: text/html\r\n\r\nHello\r\n")
+    return folder, settings, tiny
+
+
 def hot_functions_found():
     """How much of tools/torvane/hot_functions.txt the tool still has: a list
     gone stale (bench/hot_functions.py writes it again) shows in the peaks."""
@@ -191,16 +206,7 @@ def main():
         subprocess.run(["apt-get", "install", "-y", "-q", "time"], check=True, stdout=subprocess.DEVNULL)
     if not options.no_build:
         build()
-    folder = os.path.join(BUILD, "bench-messages")
-    os.makedirs(folder, exist_ok=True)
-    subprocess.run([MAKE_MESSAGES, folder], check=True)
-    settings = os.path.join(folder, CONVERT_TEXT)
-    with open(settings, "w", newline="") as file:
-        file.write("[Settings]\r\nConvertText=TRUE\r\n")
-
-    tiny = os.path.join(folder, "one-line.eml")
-    with open(tiny, "w", newline="") as file:
-        file.write("From: a@example.org\r\nSubject: one line\r\nContent-Type: text/html\r\n\r\nHello\r\n")
+    folder, settings, tiny = write_messages()
     baseline = measure(tiny, None, options.runs, roots[0])["render"][2]
 
     print(f"median of {options.runs} runs; load average {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores; "
