@@ -167,6 +167,14 @@ def hot_functions_found():
     return f"{len(wanted & set(symbols))} of the {len(wanted)} hot functions listed are in the tool"
 
 
+def render_command(message, settings, folder):
+    """The render the benchmark times, its files and its reply in `folder`;
+    bench/hot_functions.py profiles the same, so that the code it lists is
+    the code these runs touch."""
+    return ([TORVANE, "render", message, "--temp", folder, "-o", os.path.join(folder, "reply.html")] +
+            (["--settings", settings] if settings else []))
+
+
 def measure(message, settings, runs, temp_root):
     env = dict(os.environ, TORVANE_RANDOM_SEED="1")
     results = {name: [] for name in ("gmime", "inspect", "render", "floor", "design")}
@@ -175,9 +183,7 @@ def measure(message, settings, runs, temp_root):
         results["gmime"].append(run([GMIME, message]))
         results["inspect"].append(run([TORVANE, "inspect", message]))
         folder = fresh_folder(temp_root)
-        results["render"].append(run([TORVANE, "render", message, "--temp", folder,
-                                      "-o", os.path.join(folder, "reply.html")] +
-                                     (["--settings", settings] if settings else []), env))
+        results["render"].append(run(render_command(message, settings, folder), env))
         copy = folder + "-copy"
         results["floor"].append(run(["/bin/sh", "-c", 'cat "$1" >/dev/null && cp -r "$2" "$3"', "sh",
                                      message, folder, copy]))
