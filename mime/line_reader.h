@@ -13,6 +13,16 @@ constexpr std::size_t kLineCapacity = 65536;
 // NUL-terminated text; `limit` when there is none.
 std::size_t findLineBreak(const char* text, std::size_t limit);
 
+// findLineBreak's two ways, each given the same contract, for the tests:
+// sixteen characters at a time (SSE2: every x86-64 processor, and the i686
+// builds where the processor has it, as findLineBreak asks it), and one at
+// a time (every other processor; byBlocks is this where not on x86).
+namespace linescan {
+std::size_t findLineBreakByBlocks(const char* text, std::size_t limit);
+std::size_t findLineBreakByBytes(const char* text, std::size_t limit);
+bool hasBlocks();  // byBlocks can run here
+}  // namespace linescan
+
 // One line found at a position of the text, without copying it.
 struct ScannedLine {
     const char* text;       // start of the line's characters

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,35 @@ TEST(ReadLine, LongLinesAreCutAtCapacityLessOne) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], std::string(65535, 'q'));
     EXPECT_EQ(lines[1], std::string(70000 - 65535, 'q') + "\n");
+}
+
+// Both ways of finding a line break, from every alignment, with the break
+// (CR, LF or the NUL) before, inside and after the first blocks, and limits
+// on either side of it.
+TEST(FindLineBreak, BothWaysFindTheFirstBreakWithinTheLimitFromAnyAlignment) {
+    using Find = std::size_t (*)(const char*, std::size_t);
+    std::vector<Find> ways{linescan::findLineBreakByBytes};
+    if (linescan::hasBlocks()) ways.push_back(linescan::findLineBreakByBlocks);
+    alignas(16) char text[128];
+    for (const Find find : ways) {
+        for (const char stop : {'\r', '\n', '\0'}) {
+            for (std::size_t start = 0; start < 16; ++start) {
+                for (std::size_t at = 0; at < 48; ++at) {
+                    std::memset(text, 'x', sizeof text);
+                    text[sizeof text - 1] = '\0';
+                    text[start + at] = stop;
+                    for (const std::size_t limit : {at, at + 1, std::size_t{60}}) {
+                        EXPECT_EQ(find(text + start, limit), std::min(at, limit))
+                            << "stop " << int(stop) << " start " << start << " at " << at << " limit " << limit;
+                    }
+                }
+                // No break before the limit: the limit, from a text longer than it.
+                std::memset(text, 'x', sizeof text);
+                text[sizeof text - 1] = '\0';
+                EXPECT_EQ(find(text + start, 50), 50u);
+            }
+        }
+    }
 }
 
 TEST(ReadLine, StopsAtTheTerminatingNulAndStaysThere) {
