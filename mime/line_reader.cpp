@@ -53,8 +53,8 @@ bool linescan::hasBlocks() {
 #if defined(__SSE2__)
     return true;
 #else
-    static const bool sse2 = (__builtin_cpu_init(), __builtin_cpu_supports("sse2"));
-    return sse2;
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse2");
 #endif
 }
 #else

@@ -20,7 +20,7 @@ std::size_t findLineBreak(const char* text, std::size_t limit);
 namespace linescan {
 std::size_t findLineBreakByBlocks(const char* text, std::size_t limit);
 std::size_t findLineBreakByBytes(const char* text, std::size_t limit);
-bool hasBlocks();  // byBlocks can run here
+bool hasBlocks();  // byBlocks can run here (asks the processor each call)
 }  // namespace linescan
 
 // One line found at a position of the text, without copying it.
