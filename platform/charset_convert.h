@@ -19,9 +19,9 @@ namespace platform {
 std::optional<std::string> convertCharset(const std::string& text, const std::string& from, const std::string& to);
 
 // The same over `text` itself: true when converted (`text` then holds the
-// result), false with `text` as it was. On Linux a text already in the
-// target charset is not copied, and one of a single-byte charset grows into
-// UTF-8 in its own memory where its capacity has room.
+// result), false with `text` as it was. A text already in UTF-8 is not
+// copied to be converted into UTF-8, and one of a plain single-byte charset
+// grows into UTF-8 in its own memory where its capacity has room.
 bool convertCharsetInPlace(std::string& text, const std::string& from, const std::string& to);
 
 // How convertCharsetInPlace reads the bytes of a plain single-byte charset
@@ -29,7 +29,7 @@ bool convertCharsetInPlace(std::string& text, const std::string& from, const std
 // as they decode: each byte's character in the first `lengths[byte]` (1 to
 // 3) of its four bytes, 0 for a byte the charset leaves undefined (which
 // fails the whole conversion); bytes below 0x80 are themselves. None for any
-// other pair of charsets, and on Windows, which converts whole texts only.
+// other pair of charsets.
 struct ByteCharacters {
     std::array<std::array<char, 4>, 256> characters;
     std::array<unsigned char, 256> lengths;

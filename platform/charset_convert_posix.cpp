@@ -15,8 +15,8 @@
 
 #include "platform/charset_names.h"
 #include "platform/charset_convert.h"
-#include "platform/no_destructor.h"
 #include "platform/seven_bit_charsets.h"
+#include "platform/single_byte_decoder.h"
 
 namespace platform {
 namespace {
@@ -94,146 +94,19 @@ std::optional<std::string> toUtf8Strict(const std::string& text, const std::stri
 // UTF-8 itself, or the local code page, which on Linux is UTF-8.
 bool isUtf8OrLocal(const std::string& canonical) { return canonical == kLocalCodePage || canonical == "UTF-8"; }
 
-// Charsets of one byte per character whose bytes never combine (glibc's
-// WINDOWS-1258 joins a letter and a following accent, so it is not one).
-bool isPlainSingleByte(const std::string& charset) {
-    return charset.compare(0, 9, "ISO-8859-") == 0 || charset == "KOI8-R" || charset == "KOI8-U" ||
-           (charset.compare(0, 8, "WINDOWS-") == 0 && charset != "WINDOWS-1258");
+}  // namespace
+
+std::optional<SingleByteDecoder::ByteText> systemByteText(const std::string& canonical) {
+    if (!Iconv(canonical, "UTF-8").valid()) return std::nullopt;
+    return SingleByteDecoder::ByteText([canonical](unsigned char byte) -> std::optional<std::string> {
+        Iconv converter(canonical, "UTF-8");
+        std::string utf8;
+        if (!converter.convert(std::string(1, static_cast<char>(byte)), utf8, false)) return std::nullopt;
+        return utf8;
+    });
 }
 
-// What iconv makes of each byte of a plain single-byte charset on its own,
-// so that a large body is decoded in one pass, without iconv's detour
-// through UCS-4: the same text, and the same failure on a byte the charset
-// does not define.
-class SingleByteDecoder {
-public:
-    explicit SingleByteDecoder(const std::string& charset) {
-        for (int byte = 0; byte < 256; ++byte) {
-            Iconv converter(charset, "UTF-8");
-            if (!converter.valid()) return;
-            std::string utf8;
-            if (!converter.convert(std::string(1, static_cast<char>(byte)), utf8, false)) continue;  // undefined
-            if (utf8.empty() || utf8.size() > kLongest) return;  // not one character a byte after all
-            if (!isWellFormedUtf8(utf8)) continue;
-            utf8.copy(table_.characters[byte].data(), utf8.size());
-            table_.lengths[byte] = static_cast<unsigned char>(utf8.size());
-        }
-        asciiAsItIs_ = true;
-        for (int byte = 0; byte < 0x80; ++byte) {
-            asciiAsItIs_ = asciiAsItIs_ && table_.lengths[byte] == 1 && table_.characters[byte][0] == static_cast<char>(byte);
-        }
-        valid_ = true;
-    }
-
-    bool valid() const { return valid_; }
-    bool asciiAsItIs() const { return asciiAsItIs_; }
-    const ByteCharacters& table() const { return table_; }
-
-    std::optional<std::string> decode(const std::string& text) const {
-        const auto size = decodedSize(text);
-        if (!size) return std::nullopt;
-        std::string out(*size + kSlack, '\0');
-        write(text.data(), text.size(), out.data());
-        out.resize(*size);
-        return out;
-    }
-
-    // Over the text itself where its capacity holds the result: the text is
-    // moved to the end of its memory and decoded from there to the front,
-    // the writing always behind the reading. False, the text untouched, when
-    // a byte is undefined.
-    bool decodeInPlace(std::string& text) const {
-        const auto size = decodedSize(text);
-        if (!size) return false;
-        if (*size + kSlack > text.capacity()) {
-            text = *decode(text);
-            return true;
-        }
-        const std::size_t given = text.size();
-        text.resize(*size + kSlack);
-        char* const start = text.data();
-        const std::size_t moved = *size + kSlack - given;
-        std::memmove(start + moved, start, given);
-        write(start + moved, given, start);
-        text.resize(*size);
-        return true;
-    }
-
-private:
-    static constexpr std::size_t kLongest = 3;  // every such character lies in the BMP
-    static constexpr std::size_t kWord = 8;
-    // Each character is stored as four bytes, of which only its own count:
-    // the output has this much room beyond its end, and in place the writing
-    // stays this far behind the reading.
-    static constexpr std::size_t kSlack = 4;
-
-    static bool isAscii(const char* eight) {
-        std::uint64_t word;
-        std::memcpy(&word, eight, kWord);
-        return (word & 0x8080808080808080ull) == 0;
-    }
-
-    std::optional<std::size_t> decodedSize(const std::string& text) const {
-        std::size_t size = 0;
-        unsigned char undefined = 0;
-        const auto add = [&](char c) {
-            const unsigned char length = table_.lengths[static_cast<unsigned char>(c)];
-            undefined |= static_cast<unsigned char>(length == 0);
-            size += length;
-        };
-        const std::size_t words = asciiAsItIs_ ? text.size() / kWord * kWord : 0;
-        for (std::size_t i = 0; i < words; i += kWord) {
-            if (isAscii(text.data() + i)) {
-                size += kWord;
-            } else {
-                for (std::size_t k = i; k < i + kWord; ++k) add(text[k]);
-            }
-        }
-        for (std::size_t i = words; i < text.size(); ++i) add(text[i]);
-        if (undefined) return std::nullopt;
-        return size;
-    }
-
-    // Writes the characters of `size` bytes at `out`, four bytes each
-    // (kSlack). `out` may lie before `text` in the same memory, at least
-    // kSlack bytes before it: each byte is read before the writing reaches it.
-    void write(const char* text, std::size_t size, char* out) const {
-        const std::size_t words = asciiAsItIs_ ? size / kWord * kWord : 0;
-        for (std::size_t i = 0; i < words; i += kWord) {
-            std::uint64_t word;
-            std::memcpy(&word, text + i, kWord);
-            if ((word & 0x8080808080808080ull) == 0) {
-                std::memcpy(out, &word, kWord);
-                out += kWord;
-                continue;
-            }
-            char bytes[kWord];
-            std::memcpy(bytes, &word, kWord);
-            for (const char c : bytes) out = put(static_cast<unsigned char>(c), out);
-        }
-        for (std::size_t i = words; i < size; ++i) out = put(static_cast<unsigned char>(text[i]), out);
-    }
-
-    char* put(unsigned char byte, char* out) const {
-        std::memcpy(out, table_.characters[byte].data(), kSlack);
-        return out + table_.lengths[byte];
-    }
-
-    static_assert(kSlack == sizeof(ByteCharacters::characters[0]), "characters are stored four bytes each");
-    ByteCharacters table_{};
-    bool asciiAsItIs_ = false;  // every byte below 0x80 is its own character
-    bool valid_ = false;
-};
-
-// One decoder per charset, made on first use.
-const SingleByteDecoder& singleByteDecoder(const std::string& charset) {
-    static NoDestructor<std::mutex> lock;
-    static NoDestructor<std::map<std::string, std::unique_ptr<SingleByteDecoder>>> decoders;
-    const std::lock_guard<std::mutex> guard(lock.get());
-    auto& decoder = decoders.get()[charset];
-    if (!decoder) decoder = std::make_unique<SingleByteDecoder>(charset);
-    return *decoder;
-}
+namespace {
 
 std::optional<std::string> fromUtf8Substituting(const std::string& utf8, const std::string& to) {
     Iconv converter("UTF-8", to);
@@ -256,10 +129,7 @@ std::optional<std::string> decodeToUtf8(const std::string& text, const std::stri
     if (isUtf8OrLocal(charset)) {
         return isWellFormedUtf8(text) ? std::optional<std::string>(text) : std::nullopt;
     }
-    if (isPlainSingleByte(charset)) {
-        const SingleByteDecoder& decoder = singleByteDecoder(charset);
-        if (decoder.valid()) return decoder.decode(text);
-    }
+    if (const SingleByteDecoder* decoder = plainSingleByteDecoder(charset)) return decoder->decode(text);
     return toUtf8Strict(text, charset);
 }
 
@@ -283,18 +153,6 @@ std::optional<std::string> convertCharset(const std::string& text, const std::st
     if (!utf8) return std::nullopt;
     return encodeFromUtf8(std::move(*utf8), *target);
 }
-
-namespace {
-
-// The decoder that converts a plain single-byte charset into UTF-8 by its
-// bytes; none for any other charset.
-const SingleByteDecoder* plainSingleByteDecoder(const std::string& canonical) {
-    if (!isPlainSingleByte(canonical)) return nullptr;
-    const SingleByteDecoder& decoder = singleByteDecoder(canonical);
-    return decoder.valid() ? &decoder : nullptr;
-}
-
-}  // namespace
 
 bool convertCharsetInPlace(std::string& text, const std::string& from, const std::string& to) {
     const auto source = canonicalCharsetName(from);

@@ -8,6 +8,7 @@
 #include "platform/charset_names.h"
 #include "platform/charset_convert.h"
 #include "platform/seven_bit_charsets.h"
+#include "platform/single_byte_decoder.h"
 
 namespace platform {
 namespace {
@@ -78,11 +79,9 @@ std::optional<std::string> fromWide(const std::wstring& wide, UINT codePage) {
 }
 
 // Systems without the ISO-2022 and HZ code pages (wine among them) and
-// without GB18030 get the nearest set they have.
-std::optional<std::wstring> decode(const std::string& text, const std::string& labelled) {
-    const auto read = sourceCharsetOf(text, labelled);
-    if (!read) return std::nullopt;
-    const std::string& canonical = *read;
+// without GB18030 get the nearest set they have. `canonical`: the charset
+// the text is read as (sourceCharsetOf).
+std::optional<std::wstring> decode(const std::string& text, const std::string& canonical) {
     const auto codePage = codePageOf(canonical);
     if (!codePage) return std::nullopt;
     if (*codePage == CP_ACP || IsValidCodePage(*codePage)) return toWide(text, *codePage);
@@ -112,25 +111,68 @@ std::optional<std::string> encode(const std::wstring& wide, const std::string& c
 
 }  // namespace
 
+std::optional<SingleByteDecoder::ByteText> systemByteText(const std::string& canonical) {
+    const auto codePage = codePageOf(canonical);
+    CPINFO info {};
+    if (!codePage || *codePage == CP_ACP || !IsValidCodePage(*codePage) || !GetCPInfo(*codePage, &info) ||
+        info.MaxCharSize != 1) {
+        return std::nullopt;
+    }
+    return SingleByteDecoder::ByteText([page = *codePage](unsigned char byte) -> std::optional<std::string> {
+        const char single = static_cast<char>(byte);
+        wchar_t wide = 0;
+        if (MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, &single, 1, &wide, 1) != 1) return std::nullopt;
+        char utf8[4];
+        const int length = WideCharToMultiByte(CP_UTF8, 0, &wide, 1, utf8, sizeof utf8, nullptr, nullptr);
+        if (length <= 0) return std::nullopt;
+        return std::string(utf8, static_cast<std::size_t>(length));
+    });
+}
+
 // The local code page "ACP" (or an empty name) is the system's ANSI code page.
 std::optional<std::string> convertCharset(const std::string& text, const std::string& from, const std::string& to) {
     const auto source = canonicalCharsetName(from);
     const auto target = canonicalCharsetName(to);
     if (!source || !target) return std::nullopt;
-    const auto wide = decode(text, *source);
+    const auto read = sourceCharsetOf(text, *source);
+    if (!read) return std::nullopt;
+    // Into UTF-8 without the detour through UTF-16 where the system would
+    // give the same bytes: UTF-8 is only checked (the system refuses what
+    // isWellFormedUtf8 refuses), a plain single-byte charset is decoded a
+    // byte at a time.
+    if (*target == "UTF-8") {
+        if (*read == "UTF-8") return isWellFormedUtf8(text) ? std::optional<std::string>(text) : std::nullopt;
+        if (const SingleByteDecoder* decoder = plainSingleByteDecoder(*read)) return decoder->decode(text);
+    }
+    const auto wide = decode(text, *read);
     if (!wide) return std::nullopt;
     return encode(*wide, *target);
 }
 
 bool convertCharsetInPlace(std::string& text, const std::string& from, const std::string& to) {
-    auto converted = convertCharset(text, from, to);
+    const auto source = canonicalCharsetName(from);
+    const auto target = canonicalCharsetName(to);
+    if (!source || !target) return false;
+    const auto read = sourceCharsetOf(text, *source);
+    if (!read) return false;
+    if (*target == "UTF-8") {  // as convertCharset, without a copy
+        if (*read == "UTF-8") return isWellFormedUtf8(text);
+        if (const SingleByteDecoder* decoder = plainSingleByteDecoder(*read)) return decoder->decodeInPlace(text);
+    }
+    const auto wide = decode(text, *read);
+    auto converted = wide ? encode(*wide, *target) : std::nullopt;
     if (!converted) return false;
     text = std::move(*converted);
     return true;
 }
 
-// The system converts whole texts only.
-const ByteCharacters* byteCharacters(const std::string&, const std::string&) { return nullptr; }
+const ByteCharacters* byteCharacters(const std::string& from, const std::string& to) {
+    const auto source = canonicalCharsetName(from);
+    const auto target = canonicalCharsetName(to);
+    if (!source || !target || *target != "UTF-8") return nullptr;
+    const SingleByteDecoder* decoder = plainSingleByteDecoder(*source);
+    return decoder && decoder->asciiAsItIs() ? &decoder->table() : nullptr;
+}
 
 bool systemCodePageLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -95,6 +96,52 @@ TEST_F(WinHostsim, MailTextReadAsOnLinux) {
         EXPECT_EQ(hostsim::decodeEncodedWords(entry.text, "UTF-8", entry.messageCharset), entry.utf8) << entry.text;
     hostsim::simHost().localCodePage = "UTF-8";
     EXPECT_STREQ(hostApi().BKA_UTF_7("J\xC3\xBCrgen (UTC+00:00)", 1), "J\xC3\xBCrgen (UTC+00:00)");
+}
+
+// UTF-8 and the plain single-byte charsets reach UTF-8 without the detour
+// through UTF-16: what they give, text or refusal, is what that detour
+// gives, at the edges of well-formed UTF-8 and for every byte of each set.
+TEST_F(WinHostsim, IntoUtf8AsTheSystemConvertsThroughUtf16) {
+    const auto throughUtf16 = [](const std::string& text, UINT codePage) -> std::optional<std::string> {
+        if (text.empty()) return std::string();
+        const int length = static_cast<int>(text.size());
+        const int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+        if (units <= 0) return std::nullopt;
+        std::wstring wide(static_cast<std::size_t>(units), L'\0');
+        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), length, &wide[0], units);
+        std::string utf8(static_cast<std::size_t>(units) * 3, '\0');
+        utf8.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, &utf8[0],
+                                                                 static_cast<int>(utf8.size()), nullptr, nullptr)));
+        return utf8;
+    };
+    const auto expectSame = [&](const std::string& text, const char* charset, UINT codePage) {
+        const std::optional<std::string> expected = throughUtf16(text, codePage);
+        EXPECT_EQ(convertCharset(text, charset, "UTF-8"), expected) << charset << " " << testing::PrintToString(text);
+        std::string inPlace = text;
+        inPlace.reserve(text.size() * 3);
+        EXPECT_EQ(hostsim::convertCharsetInPlace(inPlace, charset, "UTF-8"), expected.has_value()) << charset;
+        EXPECT_EQ(inPlace, expected.value_or(text)) << charset << " " << testing::PrintToString(text);
+    };
+    for (const char* text : {"caf\xC3\xA9", "\xC0\x80", "\xC1\xBF", "\xC2\x80", "\xDF\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF",
+                             "\xE0\xA0\x80", "\xED\x9F\xBF", "\xED\xA0\x80", "\xED\xBF\xBF", "\xEE\x80\x80", "\xEF\xBF\xBF",
+                             "\xF0\x8F\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
+                             "\xF8\x88\x80\x80\x80", "\x80", "\xBF", "\xC3", "\xE2\x82", "\xF0\x9F\x98", "a\xFE", "\xEF\xBB\xBF" "bom", ""}) {
+        expectSame(text, "UTF-8", CP_UTF8);
+    }
+    const struct {
+        const char* name;
+        UINT codePage;
+    } sets[] = {{"ISO-8859-1", 28591}, {"ISO-8859-2", 28592},   {"ISO-8859-7", 28597}, {"ISO-8859-8", 28598},
+                {"ISO-8859-15", 28605}, {"windows-1250", 1250}, {"windows-1252", 1252}, {"windows-1253", 1253},
+                {"windows-1255", 1255}, {"KOI8-R", 20866},       {"KOI8-U", 21866}};
+    for (const auto& set : sets) {
+        std::string everyByte;
+        for (int byte = 0; byte < 256; ++byte) {
+            expectSame("a" + std::string(1, static_cast<char>(byte)) + "b", set.name, set.codePage);
+            if (throughUtf16(std::string(1, static_cast<char>(byte)), set.codePage)) everyByte += static_cast<char>(byte);
+        }
+        expectSame(everyByte + everyByte, set.name, set.codePage);
+    }
 }
 
 TEST_F(WinHostsim, HostConvertersAnswerInTheLocalCodePage) {
