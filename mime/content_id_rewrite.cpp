@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "mime/inline_images.h"
+#include "platform/find_byte.h"
 #include "platform/large_blocks.h"
 
 namespace {
@@ -174,9 +175,9 @@ std::vector<Site> findSites(const std::string& html, const ReversedReferences& r
     if (onlyColonFoldsToColon) {
         const char* const text = html.data();
         for (std::size_t from = schemeLength - 1; from < html.size();) {
-            const void* found = std::memchr(text + from, ':', html.size() - from);
+            const char* found = platform::findByte(text + from, html.size() - from, ':');
             if (!found) break;
-            const std::size_t colon = static_cast<std::size_t>(static_cast<const char*>(found) - text);
+            const std::size_t colon = static_cast<std::size_t>(found - text);
             from = colon + 1;
             const std::size_t start = colon + 1 - schemeLength;
             bool scheme = true;

@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "mime/line_arena.h"
+#include "platform/find_byte.h"
 
 class LineList {
     struct Run {
@@ -32,8 +33,8 @@ class LineList {
         // The entry at `entry` of this run.
         std::string_view at(const char* entry) const {
             if (!view) return entryAt(entry);
-            const void* lineFeed = std::memchr(entry, '\n', static_cast<std::size_t>(end - entry));
-            return std::string_view(entry, static_cast<std::size_t>(static_cast<const char*>(lineFeed) - entry) + 1);
+            const char* lineFeed = platform::findByte(entry, static_cast<std::size_t>(end - entry), '\n');
+            return std::string_view(entry, static_cast<std::size_t>(lineFeed - entry) + 1);
         }
     };
 

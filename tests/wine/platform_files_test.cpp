@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "platform/files.h"
+#include "platform/find_byte.h"
 #include "tests/file_text_cases.h"
 #include "tests/wine/scratch_folder.h"
 
@@ -68,4 +70,23 @@ TEST(PlatformFilesOnWindows, FileTextsMapWhereANulFollowsAndReadElsewhere) {
     ScratchFolder scratch;
     filetextcases::checkFileTexts(scratch.path());
     filetextcases::checkPiecesWritten(scratch.path());
+}
+
+// The search that stands in for msvcrt's memchr finds what memchr finds,
+// from every alignment, in ranges shorter and longer than its blocks, and
+// never past the range: the byte sought lies right after it as well.
+TEST(PlatformFilesOnWindows, FindByteFindsWhatMemchrFinds) {
+    char text[160];
+    for (std::size_t start = 0; start < 16; ++start) {
+        for (std::size_t size = 0; size < 100; size += size < 40 ? 1 : 7) {
+            for (std::size_t at = 0; at <= size; ++at) {
+                std::memset(text, 'x', sizeof text);
+                text[start + at] = ':';       // inside, or at `size`: just past the range
+                text[start + size + 1] = ':';
+                const char* expected = static_cast<const char*>(std::memchr(text + start, ':', size));
+                ASSERT_EQ(platform::findByte(text + start, size, ':'), expected)
+                    << "start " << start << " size " << size << " at " << at;
+            }
+        }
+    }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/find_byte.h"
 #include "text/no_case.h"
 #include "tools/hostsim/converters.h"
 
@@ -58,7 +59,8 @@ struct Line {
 };
 
 Line lineAt(std::string_view text, std::size_t pos) {
-    const std::size_t newline = text.find('\n', pos);
+    const char* found = platform::findByte(text.data() + pos, text.size() - pos, '\n');
+    const std::size_t newline = found ? static_cast<std::size_t>(found - text.data()) : std::string_view::npos;
     const std::size_t end = newline == std::string_view::npos ? text.size() : newline;
     std::string_view content = text.substr(pos, end - pos);
     if (!content.empty() && content.back() == '\r') content.remove_suffix(1);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/find_byte.h"
 #include "platform/large_blocks.h"
 #include "text/word_scan.h"
 #include "tools/hostsim/converters.h"
@@ -83,9 +84,9 @@ std::size_t decodeQuotedPrintableTo(std::string_view encoded, char* const out) {
     const char* const text = encoded.data();
     std::size_t start = 0;
     while (start < encoded.size()) {
-        const void* found = std::memchr(text + start, '\n', encoded.size() - start);
+        const char* found = platform::findByte(text + start, encoded.size() - start, '\n');
         const bool hasNewline = found != nullptr;
-        const std::size_t end = hasNewline ? static_cast<std::size_t>(static_cast<const char*>(found) - text) : encoded.size();
+        const std::size_t end = hasNewline ? static_cast<std::size_t>(found - text) : encoded.size();
         std::size_t contentEnd = end;
         if (hasNewline && contentEnd > start && text[contentEnd - 1] == '\r') --contentEnd;
         const bool carriageReturn = contentEnd != end;

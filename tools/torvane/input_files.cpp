@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/find_byte.h"
 #include "tools/torvane/cli_errors.h"
 
 namespace torvane {
@@ -108,7 +109,7 @@ void requireMessage(const std::string& path, std::string_view content) {
     if (isCompoundFile(content)) {
         throw UsageError("'" + path + "' is an Outlook message file, not an RFC 5322 message");
     }
-    if (content.find('\0') != std::string_view::npos) {
+    if (platform::findByte(content.data(), content.size(), '\0')) {
         throw UsageError("'" + path + "' is not a message: it holds binary data");
     }
     if (!beginsWithHeaderField(content)) {
