@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/processor_features.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <emmintrin.h>
 #define TORVANE_LINE_BREAK_BLOCKS 1
@@ -49,14 +51,7 @@ __attribute__((target("sse2"))) std::size_t linescan::findLineBreakByBlocks(cons
     return at < limit ? at : limit;
 }
 
-bool linescan::hasBlocks() {
-#if defined(__SSE2__)
-    return true;
-#else
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("sse2");
-#endif
-}
+bool linescan::hasBlocks() { return platform::processorHasSse2(); }
 #else
 std::size_t linescan::findLineBreakByBlocks(const char* text, std::size_t limit) {
     return findLineBreakByBytes(text, limit);

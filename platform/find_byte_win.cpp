@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/processor_features.h"
+
 namespace platform {
 namespace {
 
@@ -24,19 +26,10 @@ __attribute__((target("sse2"))) const char* findByBlocks(const char* text, std::
     return nullptr;
 }
 
-bool hasSse2() {
-#if defined(__SSE2__)
-    return true;
-#else
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("sse2");
-#endif
-}
-
 }  // namespace
 
 const char* findByte(const char* text, std::size_t size, char c) {
-    static const bool blocks = hasSse2();  // asked once: this runs for every line of some texts
+    static const bool blocks = processorHasSse2();  // asked once: this runs for every line of some texts
     return blocks ? findByBlocks(text, size, c) : static_cast<const char*>(std::memchr(text, c, size));
 }
 
