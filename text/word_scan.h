@@ -50,6 +50,11 @@ inline std::size_t countMarked(std::uint64_t bits) {
 inline std::size_t firstMarked(std::uint64_t bits) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     return static_cast<std::size_t>(__builtin_clzll(bits)) / 8;
+#elif defined(__i386__)
+    // In halves: a 64-bit count is a call into libgcc on i686.
+    const auto low = static_cast<std::uint32_t>(bits);
+    return low ? static_cast<std::size_t>(__builtin_ctz(low)) / 8
+               : 4 + static_cast<std::size_t>(__builtin_ctz(static_cast<std::uint32_t>(bits >> 32))) / 8;
 #else
     return static_cast<std::size_t>(__builtin_ctzll(bits)) / 8;
 #endif
