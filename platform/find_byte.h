@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string_view>
 
 namespace platform {
 
@@ -19,5 +20,19 @@ inline const char* findByte(const char* text, std::size_t size, char c) {
     return static_cast<const char*>(std::memchr(text, c, size));
 }
 #endif
+
+// The first `needle` in `text` at or after `from`, as std::string_view's
+// find, its first byte sought with findByte.
+inline std::size_t findText(std::string_view text, std::string_view needle, std::size_t from = 0) {
+    if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
+    while (from < text.size() && needle.size() <= text.size() - from) {
+        const char* at = findByte(text.data() + from, text.size() - from - needle.size() + 1, needle[0]);
+        if (!at) break;
+        const auto position = static_cast<std::size_t>(at - text.data());
+        if (std::memcmp(at + 1, needle.data() + 1, needle.size() - 1) == 0) return position;
+        from = position + 1;
+    }
+    return std::string_view::npos;
+}
 
 }  // namespace platform

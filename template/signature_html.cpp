@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/find_byte.h"
 #include "session/compose_session.h"
 #include "text/html_text.h"
 
@@ -17,8 +18,8 @@ void appendWithSignatureTokensReplaced(std::string& output, const std::string& t
     const std::size_t tokenLength = std::strlen(kSignatureToken);
     output.reserve(output.size() + text.size());
     std::size_t start = 0;
-    for (std::size_t found = text.find(kSignatureToken); found != std::string::npos;
-         found = text.find(kSignatureToken, found + tokenLength)) {
+    for (std::size_t found = platform::findText(text, kSignatureToken); found != std::string::npos;
+         found = platform::findText(text, kSignatureToken, found + tokenLength)) {
         if (found > 0 && text[found - 1] == '%') continue;
         output.append(text, start, found - start);
         output += signatureHtml;
@@ -28,7 +29,7 @@ void appendWithSignatureTokensReplaced(std::string& output, const std::string& t
 }
 
 void replaceSignatureTokens(std::string& text, const std::string& signatureHtml) {
-    if (text.find(kSignatureToken) == std::string::npos) return;
+    if (platform::findText(text, kSignatureToken) == std::string::npos) return;
     std::string result;
     appendWithSignatureTokensReplaced(result, text, signatureHtml);
     text.swap(result);

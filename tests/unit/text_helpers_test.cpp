@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/find_byte.h"
 #include "text/html_text.h"
 #include "text/no_case.h"
 
@@ -7,6 +8,20 @@ TEST(SharedHelpers, ContainsNoCaseFindsWordsInAnyCase) {
     EXPECT_EQ(containsNoCase("Mail!!!DRAFT", "!!!Draft"), 4u);
     EXPECT_EQ(containsNoCase("Inbox", "!!!Draft"), std::string::npos);
     EXPECT_EQ(containsNoCase("abc", ""), 0u);
+}
+
+TEST(SharedHelpers, FindTextFindsWhatStringViewFinds) {
+    const std::string_view texts[] = {"", "%", "%R", "%%RANDOM-SIGN", "x%RANDOM-SIG", "%RANDOM-SIGN%RANDOM-SIGN",
+                                      "aaab", "ab"};
+    const std::string_view needles[] = {"", "%RANDOM-SIGN", "%", "ab", "aab", "b"};
+    for (const std::string_view text : texts) {
+        for (const std::string_view needle : needles) {
+            for (std::size_t from = 0; from <= text.size() + 1; ++from) {
+                EXPECT_EQ(platform::findText(text, needle, from), text.find(needle, from))
+                    << "'" << text << "' '" << needle << "' from " << from;
+            }
+        }
+    }
 }
 
 TEST(SharedHelpers, HtmlEscapeAnglesTouchesOnlyAngles) {
