@@ -153,14 +153,13 @@ bool convertCharsetInPlace(std::string& text, const std::string& from, const std
     const auto source = canonicalCharsetName(from);
     const auto target = canonicalCharsetName(to);
     if (!source || !target) return false;
-    const auto read = sourceCharsetOf(text, *source);
-    if (!read) return false;
     if (*target == "UTF-8") {  // as convertCharset, without a copy
+        const auto read = sourceCharsetOf(text, *source);
+        if (!read) return false;
         if (*read == "UTF-8") return isWellFormedUtf8(text);
         if (const SingleByteDecoder* decoder = plainSingleByteDecoder(*read)) return decoder->decodeInPlace(text);
     }
-    const auto wide = decode(text, *read);
-    auto converted = wide ? encode(*wide, *target) : std::nullopt;
+    auto converted = convertCharset(text, from, to);
     if (!converted) return false;
     text = std::move(*converted);
     return true;

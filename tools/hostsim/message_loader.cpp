@@ -59,12 +59,11 @@ struct Line {
 };
 
 Line lineAt(std::string_view text, std::size_t pos) {
-    const char* found = platform::findByte(text.data() + pos, text.size() - pos, '\n');
-    const std::size_t newline = found ? static_cast<std::size_t>(found - text.data()) : std::string_view::npos;
-    const std::size_t end = newline == std::string_view::npos ? text.size() : newline;
+    const char* newline = platform::findByte(text.data() + pos, text.size() - pos, '\n');
+    const std::size_t end = newline ? static_cast<std::size_t>(newline - text.data()) : text.size();
     std::string_view content = text.substr(pos, end - pos);
     if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
-    return {content, newline == std::string_view::npos ? text.size() : newline + 1};
+    return {content, newline ? end + 1 : text.size()};
 }
 
 // The field name ends at the colon or, in the obsolete syntax that some
