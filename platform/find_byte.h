@@ -12,12 +12,12 @@
 namespace platform {
 
 // The first `c` among the `size` bytes at `text`, or null; reads no byte
-// past them.
+// past them. `text` may be null where `size` is 0 (memchr's may not).
 #if defined(_WIN32)
 const char* findByte(const char* text, std::size_t size, char c);
 #else
 inline const char* findByte(const char* text, std::size_t size, char c) {
-    return static_cast<const char*>(std::memchr(text, c, size));
+    return size == 0 ? nullptr : static_cast<const char*>(std::memchr(text, c, size));
 }
 #endif
 

@@ -30,6 +30,7 @@ __attribute__((target("sse2"))) const char* findByBlocks(const char* text, std::
 
 const char* findByte(const char* text, std::size_t size, char c) {
     static const bool blocks = processorHasSse2();  // asked once: this runs for every line of some texts
+    if (size == 0) return nullptr;
     return blocks ? findByBlocks(text, size, c) : static_cast<const char*>(std::memchr(text, c, size));
 }
 

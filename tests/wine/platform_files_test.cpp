@@ -76,6 +76,7 @@ TEST(PlatformFilesOnWindows, FileTextsMapWhereANulFollowsAndReadElsewhere) {
 // from every alignment, in ranges shorter and longer than its blocks, and
 // never past the range: the byte sought lies right after it as well.
 TEST(PlatformFilesOnWindows, FindByteFindsWhatMemchrFinds) {
+    ASSERT_EQ(platform::findByte(nullptr, 0, ':'), nullptr);  // an empty range with no text
     char text[160];
     for (std::size_t start = 0; start < 16; ++start) {
         for (std::size_t size = 0; size < 100; size += size < 40 ? 1 : 7) {
